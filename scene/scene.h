@@ -114,6 +114,8 @@ void initPalette();
 // Fills geometry slots 3..7 with their outlines; slots 0..2 stay empty.
 void initGeometries();
 
+// A drifting square's scale for a draw remainder 0..99: 0.5 .. 0.698, rounded once.
+float squareScaleOf(uint32_t remainder);
 // Lays out the four groups and seeds the generator.
 void initShapes();
 // Gives every shape its time window and every square its drift, continuing the generator.

@@ -12,6 +12,12 @@ static const int32_t SWING_MS = 2000;     // Period of a hexagon or pentagon
 static const int32_t CROSSING_MS = 20000; // Period of a drifting square
 static const int32_t STAR_TURN_MS = 10000; // One turn of a star
 
+float squareScaleOf(uint32_t remainder)
+{
+    // Formed in double and rounded once: remainder 15 gives 0.53000003, not 0.52999997.
+    return static_cast<float>(remainder * static_cast<double>(SQUARE_SCALE_STEP) + 0.5);
+}
+
 void initShapes()
 {
     for (int i = 0; i < HEX_COUNT; i++) {
@@ -39,8 +45,7 @@ void initShapes()
         shape.outline = SQUARE_OUTLINE;
         shape.x = 0.0f;
         shape.y = static_cast<float>(next(&sceneRandom) % 500);
-        // Formed in double and rounded once: remainder 15 gives 0.53000003, not 0.52999997.
-        shape.scale = static_cast<float>((next(&sceneRandom) % 100) * static_cast<double>(SQUARE_SCALE_STEP) + 0.5);
+        shape.scale = squareScaleOf(next(&sceneRandom) % 100);
     }
 
     for (int k = 0; k < STAR_COUNT; k++) {

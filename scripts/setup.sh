@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev      # tests and benchmarks
   xvfb xdotool x11-utils libxfixes-dev # end-to-end window tests in a real X server
   ffmpeg                             # reading and encoding captured video
+  python3                            # test drivers that run the tools from outside
 )
 
 die() { echo "error: $*" >&2; exit 1; }
