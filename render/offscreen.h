@@ -1,11 +1,11 @@
-// offscreen.h -- drawing without a window, into a buffer of the program's own.
+// offscreen.h -- the null backend: drawing without a window, into a buffer of its own.
 #pragma once
 
 #include "render_target.h" // Required for: RenderTarget
 
-// Sets up the offscreen target at width x height pixels and the drawing resources; the
-// scene's palette and outline slots must exist. Prints one line and returns false on failure.
+// Allocates a width x height buffer (replacing any earlier one), creates the palette, the
+// outline slots and the drawing resources. Prints one line and returns false on failure.
 bool initOffscreenGraphics(int width, int height);
 
-// The pixels renderFrame drew last.
+// The buffer renderFrame draws into; its pixels hold the last frame drawn.
 const RenderTarget& offscreenTarget();

@@ -1,0 +1,25 @@
+// drawing.h -- what the drawing core's files share: the outline paths and the text lines.
+// Internal to the core; backends and the scene never include it.
+#pragma once
+
+#include <cairo.h> // Required for: cairo_t, cairo_path_t
+
+#include "scene.h" // Required for: Outline
+
+// Builds one closed path per outline slot from geometries; empty slots get empty paths.
+void initPaths();
+
+// The path built for an outline slot, or nullptr when outline is not one of geometries.
+const cairo_path_t* outlinePath(const Outline* outline);
+
+// Sets up the text format and lays out the three text lines once. Prints one line on
+// stderr and returns false when no font can be found at all.
+bool initText();
+
+// Draws the three text lines into the 640 x 480 scene rectangle at cr's current
+// transform, each with its palette brush; a line whose brush is fully transparent is skipped.
+void drawTextLines(cairo_t* cr);
+
+// Sets cr's source to the brush's colour with alpha color.a * opacity; false when that
+// alpha is 0 and drawing with it would change nothing.
+bool setBrushSource(cairo_t* cr, const Brush* brush);
