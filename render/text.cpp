@@ -107,7 +107,8 @@ static cairo_path_t* buildTextPath(PangoLayout* layout)
     pango_layout_get_extents(layout, nullptr, &logical);
     const double top = (LAYOUT_HEIGHT - static_cast<double>(logical.height) / PANGO_SCALE) / 2.0;
 
-    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    // Unbounded, because Pango leaves out glyphs that fall outside the surface.
+    cairo_surface_t* scratch = cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr);
     cairo_t* cr = cairo_create(scratch);
     cairo_scale(cr, PATH_PRECISION, PATH_PRECISION);
     cairo_move_to(cr, 0.0, top);

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp> // Required for: CLI::App, CLI::ParseError
 
 #include "cli_checks.h"
+#include "frame_command.h"
 #include "scene.h"
 #include "state_json.h"
 
@@ -33,6 +34,9 @@ int main(int argc, char** argv)
         ->required()
         ->check(millisecondsCheck());
 
+    FrameRequest frameRequest;
+    CLI::App* frame = addFrameCommand(app, &frameRequest);
+
     try {
         // CLI11 reports a stray first word only as a missing subcommand; name it instead.
         if (argc > 1 && argv[1][0] != '-' && app.get_subcommands([&](CLI::App* sub) {
@@ -59,5 +63,7 @@ int main(int argc, char** argv)
         composeDrawList();
         writeStateJson(stdout, stateTime);
     }
+    if (frame->parsed())
+        return runFrameCommand(frameRequest);
     return fflush(stdout) == 0 ? 0 : 1;
 }
