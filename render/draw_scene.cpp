@@ -6,8 +6,6 @@
 
 static const double SCENE_WIDTH = 640.0;  // Scene units
 static const double SCENE_HEIGHT = 480.0;
-static const double OUTLINE_WIDTH = 4.0;  // Outline units: scaled with each shape
-static const double MITER_LIMIT = 10.0;
 static const double BACKGROUND_GREEN = 0.25; // Opaque (0, 0.25, 0)
 
 // The cairo surface and context wrapped around the current target's pixels, kept from
@@ -26,6 +24,7 @@ static Canvas canvas;
 bool initDrawing()
 {
     initPaths();
+    initRings();
     return initText();
 }
 
@@ -90,30 +89,33 @@ static bool isDrawable(const cairo_matrix_t& m)
     return std::isfinite(det) && det != 0.0 && std::isfinite(m.x0) && std::isfinite(m.y0);
 }
 
+// The outline is drawn by filling its prepared ring: the pixels of a 4-unit mitred
+// stroke, without cairo working the stroke out again for every shape of every frame.
 static void drawItem(cairo_t* cr, const cairo_matrix_t& mapping, const DrawItem& item)
 {
     const cairo_path_t* path = outlinePath(item.geometry);
-    if (!path || path->num_data == 0 || !item.fill || !item.outline)
+    const cairo_path_t* ring = outlineRing(item.geometry);
+    if (!path || path->num_data == 0 || !ring || !item.fill || !item.outline)
         return;
     cairo_matrix_t transform;
     cairo_matrix_init(&transform, item.transform.m11, item.transform.m12, item.transform.m21,
                       item.transform.m22, item.transform.dx, item.transform.dy);
     if (!isDrawable(transform))
         return;
-    const bool fill = setBrushSource(cr, item.fill);
-    const double outlineAlpha = static_cast<double>(item.outline->color.a) * item.outline->opacity;
-    if (!fill && !(outlineAlpha > 0.0))
-        return;
 
-    // Item transform first, then the scene mapping: the stroke width is in outline units.
+    // Item transform first, then the scene mapping: the ring's width is in outline units.
     cairo_set_matrix(cr, &mapping);
     cairo_transform(cr, &transform);
-    cairo_new_path(cr);
-    cairo_append_path(cr, path);
-    if (fill)
-        cairo_fill_preserve(cr);
-    if (setBrushSource(cr, item.outline))
-        cairo_stroke(cr);
+    if (setBrushSource(cr, item.fill)) {
+        cairo_new_path(cr);
+        cairo_append_path(cr, path);
+        cairo_fill(cr);
+    }
+    if (setBrushSource(cr, item.outline)) {
+        cairo_new_path(cr);
+        cairo_append_path(cr, ring);
+        cairo_fill(cr);
+    }
 }
 
 void drawScene(const RenderTarget& target)
@@ -137,11 +139,7 @@ void drawScene(const RenderTarget& target)
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
 
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_set_line_width(cr, OUTLINE_WIDTH);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
-    cairo_set_miter_limit(cr, MITER_LIMIT);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD); // Outlines and rings alike
     for (const DrawItem& item : drawItems)
         drawItem(cr, mapping, item);
 

@@ -40,8 +40,6 @@ void initPaths()
 
 const cairo_path_t* outlinePath(const Outline* outline)
 {
-    for (GeometrySlot slot = 0; slot < GEOMETRY_SLOTS; slot++)
-        if (outline == &geometries[slot])
-            return &paths[slot];
-    return nullptr;
+    const GeometrySlot slot = outlineSlot(outline);
+    return slot < 0 ? nullptr : &paths[slot];
 }
