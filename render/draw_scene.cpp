@@ -1,5 +1,6 @@
 // draw_scene.cpp -- the drawing core's entry points: set-up, and one frame into a target.
-#include <cmath> // Required for: std::floor(), std::isfinite()
+#include <cmath>  // Required for: std::floor(), std::isfinite()
+#include <cstdio> // Required for: fprintf()
 
 #include "drawing.h"
 #include "render_target.h"
@@ -37,7 +38,8 @@ static void releaseCanvas()
     canvas = Canvas();
 }
 
-// Returns false when cairo cannot draw into the target (for instance an unaligned stride).
+// Returns false when cairo cannot draw into the target (for instance a row length that
+// is not a whole number of pixels); says so once on stderr.
 static bool prepareCanvas(const RenderTarget& target)
 {
     if (canvas.cr && canvas.pixels == target.pixels && canvas.width == target.width &&
@@ -54,6 +56,11 @@ static bool prepareCanvas(const RenderTarget& target)
     canvas.height = target.height;
     canvas.stride = target.stride;
     if (cairo_status(canvas.cr) != CAIRO_STATUS_SUCCESS) {
+        static bool reported = false;
+        if (!reported)
+            fprintf(stderr, "render: cannot draw into a %d x %d target with %d bytes a row: %s\n", target.width,
+                    target.height, target.stride, cairo_status_to_string(cairo_status(canvas.cr)));
+        reported = true;
         releaseCanvas();
         return false;
     }

@@ -232,3 +232,15 @@ TEST_F(RenderTest, LetterboxesIntoOtherShapes)
         }
     }
 }
+
+// A target cairo cannot draw into (rows not a whole number of pixels long) is left as it
+// was rather than half drawn; the next good target is drawn in full.
+TEST_F(RenderTest, UndrawableTargetIsLeftAlone)
+{
+    prepare(8000);
+    const unsigned char SENTINEL = 0x5A;
+    std::vector<unsigned char> pixels(static_cast<size_t>(2563) * 480, SENTINEL);
+    drawScene(RenderTarget{pixels.data(), 640, 480, 2563});
+    EXPECT_EQ(std::vector<unsigned char>(pixels.size(), SENTINEL), pixels);
+    EXPECT_EQ(0, countUnlike(frameAt(0), BACKGROUND, 1));
+}
