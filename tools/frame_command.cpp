@@ -1,49 +1,14 @@
 // frame_command.cpp -- show-capture frame: the show's frame at any instant, as a PNG.
 #include "frame_command.h"
 
-#include <cmath>  // Required for: std::isfinite(), std::lround()
 #include <cstdio> // Required for: fprintf()
-#include <cstdlib> // Required for: strtod()
 
 #include "cli_checks.h"
+#include "frame_size.h"
 #include "offscreen.h"
 #include "png_file.h"
 #include "render.h"
 #include "scene.h"
-
-static const double SCENE_WIDTH = 640.0; // Pixels at scale 1
-static const double SCENE_HEIGHT = 480.0;
-static const long MAX_SIDE = 16384; // Pixels, either side
-
-static long widthAt(double scale)
-{
-    return std::lround(SCENE_WIDTH * scale);
-}
-
-static long heightAt(double scale)
-{
-    return std::lround(SCENE_HEIGHT * scale);
-}
-
-// A positive decimal whose frame is at least one pixel and at most MAX_SIDE on each side.
-static CLI::Validator scaleCheck()
-{
-    return CLI::Validator(
-        [](std::string& text) -> std::string {
-            char* end = nullptr;
-            const double scale = std::strtod(text.c_str(), &end);
-            if (text.empty() || *end != '\0' || !std::isfinite(scale))
-                return "expected a number for the scale, got '" + text + "'";
-            if (scale <= 0.0)
-                return "scale must be above 0, got " + text;
-            if (widthAt(scale) > MAX_SIDE || heightAt(scale) > MAX_SIDE)
-                return "scale " + text + " makes the frame wider than " + std::to_string(MAX_SIDE) + " px";
-            if (heightAt(scale) < 1)
-                return "scale " + text + " makes the frame less than one pixel high";
-            return std::string();
-        },
-        "K");
-}
 
 CLI::App* addFrameCommand(CLI::App& app, FrameRequest* request)
 {

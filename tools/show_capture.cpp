@@ -8,6 +8,7 @@
 #include "frame_command.h"
 #include "scene.h"
 #include "state_json.h"
+#include "video_command.h"
 
 static const int EXIT_USAGE = 2; // Bad or missing argument
 
@@ -37,6 +38,9 @@ int main(int argc, char** argv)
     FrameRequest frameRequest;
     CLI::App* frame = addFrameCommand(app, &frameRequest);
 
+    VideoRequest videoRequest;
+    CLI::App* video = addVideoCommand(app, &videoRequest);
+
     try {
         // CLI11 reports a stray first word only as a missing subcommand; name it instead.
         if (argc > 1 && argv[1][0] != '-' && app.get_subcommands([&](CLI::App* sub) {
@@ -65,5 +69,7 @@ int main(int argc, char** argv)
     }
     if (frame->parsed())
         return runFrameCommand(frameRequest);
+    if (video->parsed())
+        return runVideoCommand(videoRequest);
     return fflush(stdout) == 0 ? 0 : 1;
 }
