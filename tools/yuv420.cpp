@@ -13,7 +13,7 @@
 // one multiply-add of 16-bit lanes forms them. Chroma applies to the sum of a 2 x 2 block,
 // so its result is shifted down by 16. Each chroma row sums to exactly 0: every grey has
 // Cb = Cr = 128.
-static const int Y_R = 8414, Y_G = 16519, Y_B = 3208;
+static const int Y_R = 8415, Y_G = 16519, Y_B = 3208; // Sum rounded up: greys land on their nearest step
 static const int CB_R = -2428, CB_G = -4768, CB_B = 7196;
 static const int CR_R = 7196, CR_G = -6026, CR_B = -1170;
 
