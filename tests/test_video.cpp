@@ -23,11 +23,11 @@ TEST(FrameSchedule, CountsAndTimes)
         std::vector<uint32_t> firstTimes;
     };
     const Case cases[] = {
-        {60, 0, 38000, 2281, {0, 16, 33, 50, 66}},        // The whole show; 38000 is frame 2280
-        {60, 0, 37999, 2280, {0, 16, 33}},                // One millisecond short of that frame
-        {60, 3000, 3100, 7, {3000, 3016, 3033, 3050}},    // 3100 itself is frame 6
-        {30, 0, 1000, 31, {0, 33, 66, 100}},              // 1000 itself is frame 30
-        {1000, 0, 9, 10, {0, 1, 2, 3}},                   // One frame per millisecond
+        {60, 0, 38000, 2281, {0, 16, 33, 50, 66}},                // The whole show; 38000 is frame 2280
+        {60, 0, 37999, 2280, {0, 16, 33}},                        // One millisecond short of that frame
+        {60, 3000, 3100, 7, {3000, 3016, 3033, 3050}},            // 3100 itself is frame 6
+        {30, 0, 1000, 31, {0, 33, 66, 100}},                      // 1000 itself is frame 30
+        {1000, 0, 9, 10, {0, 1, 2, 3}},                           // One frame per millisecond
         {7, 0, 1000, 8, {0, 142, 285, 428, 571, 714, 857, 1000}}, // Frame times that do not divide evenly
         {7, 0, 999, 7, {0, 142, 285, 428, 571, 714, 857}},
         {1, 0, 999, 1, {0}},
@@ -70,9 +70,18 @@ struct TestImage {
     int stride;
     std::vector<uint32_t> words;
 
-    TestImage(int w, int h) : width(w), height(h), stride((w + 3) * 4), words(static_cast<size_t>(w + 3) * h) {}
+    TestImage(int w, int h)
+        : width(w)
+        , height(h)
+        , stride((w + 3) * 4)
+        , words(static_cast<size_t>(w + 3) * h)
+    {
+    }
     uint32_t& at(int x, int y) { return words[static_cast<size_t>(y) * (stride / 4) + x]; }
-    RenderTarget target() { return RenderTarget{reinterpret_cast<unsigned char*>(words.data()), width, height, stride}; }
+    RenderTarget target()
+    {
+        return RenderTarget{reinterpret_cast<unsigned char*>(words.data()), width, height, stride};
+    }
 };
 
 static uint32_t pixelOf(int r, int g, int b)
@@ -114,12 +123,9 @@ TEST(ColourConversion, KnownColours)
         int tolerance;
     };
     const Case cases[] = {
-        {"black", 0, 0, 0, 16, 128, 128, 0},
-        {"white", 255, 255, 255, 235, 128, 128, 0},
-        {"red", 255, 0, 0, 81, 90, 240, 1},
-        {"green", 0, 255, 0, 145, 54, 34, 1},
-        {"blue", 0, 0, 255, 41, 240, 110, 1},
-        {"background green", 0, 64, 0, 48, 109, 104, 1},
+        {"black", 0, 0, 0, 16, 128, 128, 0},  {"white", 255, 255, 255, 235, 128, 128, 0},
+        {"red", 255, 0, 0, 81, 90, 240, 1},   {"green", 0, 255, 0, 145, 54, 34, 1},
+        {"blue", 0, 0, 255, 41, 240, 110, 1}, {"background green", 0, 64, 0, 48, 109, 104, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -182,7 +188,7 @@ TEST(ColourConversion, PlanesOfOddSizesAndEdges)
             for (int x = 0; x < size.width; x++) {
                 noisy.at(x, y) = static_cast<uint32_t>(random());
                 blocky.at(x, y) = (y % 2 == 0 && x % 2 == 0) ? static_cast<uint32_t>(random())
-                                                               : (blocky.at(x - x % 2, y - y % 2) & 0xFFFFFF);
+                                                             : (blocky.at(x - x % 2, y - y % 2) & 0xFFFFFF);
             }
         const Planes noisyPlanes = convert(noisy), blockyPlanes = convert(blocky);
         for (int y = 0; y < size.height; y++)

@@ -1,12 +1,12 @@
 // encoder_process.cpp -- spawning the encoder without a shell, so file names need no quoting.
 #include "encoder_process.h"
 
-#include <cerrno>   // Required for: errno
-#include <cstdlib>  // Required for: getenv()
-#include <cstring>  // Required for: strerror()
-#include <spawn.h>  // Required for: posix_spawnp()
+#include <cerrno>     // Required for: errno
+#include <cstdlib>    // Required for: getenv()
+#include <cstring>    // Required for: strerror()
+#include <spawn.h>    // Required for: posix_spawnp()
 #include <sys/wait.h> // Required for: waitpid(), WIFEXITED()
-#include <unistd.h> // Required for: pipe(), access(), close()
+#include <unistd.h>   // Required for: pipe(), access(), close()
 
 extern char** environ;
 

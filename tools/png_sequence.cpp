@@ -35,8 +35,8 @@ bool openPngSequence(VideoOutput* out, std::string* error)
     out->intoExistingFolder = isFolder(out->path);
     const std::string base = out->intoExistingFolder ? out->path + "/.partial-" : out->path + ".partial-";
     if (!createTempFolder(base, &out->workPath)) {
-        *error = (out->intoExistingFolder ? "cannot write into folder " : "cannot create folder ") + out->path +
-                 ": " + strerror(errno);
+        *error = (out->intoExistingFolder ? "cannot write into folder " : "cannot create folder ") + out->path + ": " +
+                 strerror(errno);
         return false;
     }
     return true;
@@ -72,8 +72,8 @@ bool finishPngSequence(VideoOutput* out, std::string* error)
     // Frames an earlier, longer capture left here would read as part of this one.
     for (int64_t n = out->framesWritten; exists(out->path + "/" + sequenceFrameName(n)); n++)
         if (remove((out->path + "/" + sequenceFrameName(n)).c_str()) != 0) {
-            *error = "cannot remove the earlier " + sequenceFrameName(n) + " from " + out->path + ": " +
-                     strerror(errno);
+            *error =
+                "cannot remove the earlier " + sequenceFrameName(n) + " from " + out->path + ": " + strerror(errno);
             return false;
         }
     return true;

@@ -6,6 +6,7 @@
 #include <unistd.h> // Required for: isatty()
 
 #include "cli_checks.h"
+#include "frame_pipeline.h"
 #include "frame_schedule.h"
 #include "frame_size.h"
 #include "offscreen.h"
@@ -35,18 +36,16 @@ static CLI::Validator fpsCheck()
 CLI::App* addVideoCommand(CLI::App& app, VideoRequest* request)
 {
     *request = VideoRequest{std::string(), 60, 0, SHOW_END_MS, 1.0, false};
-    CLI::App* video = app.add_subcommand(
-        "video", "Draw the show from --from to --to ms at --fps frames a second and write\n"
-                 "the frames to OUT: a folder of PNG files, a .y4m stream (- for stdout),\n"
-                 "or a .mp4, .mkv or .webm file encoded by ffmpeg.");
+    CLI::App* video =
+        app.add_subcommand("video", "Draw the show from --from to --to ms at --fps frames a second and write\n"
+                                    "the frames to OUT: a folder of PNG files, a .y4m stream (- for stdout),\n"
+                                    "or a .mp4, .mkv or .webm file encoded by ffmpeg.");
     video->add_option("-o,--output", request->output, "Folder, FILE.y4m, -, FILE.mp4, FILE.mkv or FILE.webm")
         ->required()
         ->check(CLI::Validator(
-            [](std::string& text) { return text.empty() ? std::string("empty output name") : std::string(); },
-            "OUT"));
+            [](std::string& text) { return text.empty() ? std::string("empty output name") : std::string(); }, "OUT"));
     video->add_option("--fps", request->fps, "Frames a second, 1..1000 (default 60)")->check(fpsCheck());
-    video->add_option("--from", request->from, "First frame's show time in ms (default 0)")
-        ->check(millisecondsCheck());
+    video->add_option("--from", request->from, "First frame's show time in ms (default 0)")->check(millisecondsCheck());
     video->add_option("--to", request->to, "Last show time a frame may have, in ms (default 38000)")
         ->check(millisecondsCheck());
     video->add_option("--scale", request->scale, "Size factor K, above 0 (default 1); drawn as vectors at that size")
@@ -64,8 +63,8 @@ static int fail(int code, const std::string& message)
 int runVideoCommand(const VideoRequest& request)
 {
     if (request.from > request.to)
-        return fail(EXIT_USAGE, "--from " + std::to_string(request.from) + " is after --to " +
-                                    std::to_string(request.to));
+        return fail(EXIT_USAGE,
+                    "--from " + std::to_string(request.from) + " is after --to " + std::to_string(request.to));
     OutputKind kind;
     std::string error;
     if (!checkVideoOutput(request.output, &kind, &error))
@@ -84,22 +83,20 @@ int runVideoCommand(const VideoRequest& request)
 
     const bool progress = !request.quiet && isatty(STDERR_FILENO);
     const int64_t count = frameCount(request.from, request.to, request.fps);
-    for (int64_t n = 0; n < count; n++) {
+    startFramePipeline(&out, width, height);
+    bool written = true;
+    for (int64_t n = 0; n < count && written; n++) {
         animate(frameTime(request.from, request.fps, n));
         composeDrawList();
         renderFrame();
-        if (!writeVideoFrame(&out, offscreenTarget(), &error)) {
-            if (progress)
-                endProgress();
-            abandonVideoOutput(&out);
-            return fail(EXIT_FAILED, error);
-        }
-        if (progress)
+        written = pushFrame(offscreenTarget(), &error);
+        if (written && progress)
             showProgress(n + 1, count);
     }
+    written = stopFramePipeline(&error) && written;
     if (progress)
         endProgress();
-    if (!finishVideoOutput(&out, &error)) {
+    if (!written || !finishVideoOutput(&out, &error)) {
         abandonVideoOutput(&out);
         return fail(EXIT_FAILED, error);
     }

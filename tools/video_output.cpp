@@ -111,8 +111,8 @@ bool openVideoOutput(VideoOutput* out, const std::string& path, OutputKind kind,
 
 bool writeVideoFrame(VideoOutput* out, const RenderTarget& frame, std::string* error)
 {
-    const bool written =
-        out->kind == OUTPUT_PNG_FOLDER ? writePngSequenceFrame(out, frame, error) : writeY4mOutputFrame(out, frame, error);
+    const bool written = out->kind == OUTPUT_PNG_FOLDER ? writePngSequenceFrame(out, frame, error)
+                                                        : writeY4mOutputFrame(out, frame, error);
     if (written)
         out->framesWritten++;
     return written;

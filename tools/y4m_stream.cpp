@@ -12,6 +12,5 @@ std::string y4mHeader(int width, int height, int fps)
 bool writeY4mFrame(FILE* stream, const unsigned char* yuv, size_t size)
 {
     static const char MARKER[] = "FRAME\n";
-    return fwrite(MARKER, 1, sizeof MARKER - 1, stream) == sizeof MARKER - 1 &&
-           fwrite(yuv, 1, size, stream) == size;
+    return fwrite(MARKER, 1, sizeof MARKER - 1, stream) == sizeof MARKER - 1 && fwrite(yuv, 1, size, stream) == size;
 }
