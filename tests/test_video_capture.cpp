@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
+
 #include <cairo.h>
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -402,6 +404,52 @@ TEST_F(VideoCaptureTest, WriteFailures)
         EXPECT_EQ(std::vector<std::string>{"frame-00000.png"}, namesIn(path("kept")));
         EXPECT_EQ("old", readFile(path("kept/frame-00000.png")));
     }
+}
+
+// Stopped by SIGINT or SIGTERM once writing has begun: the unfinished output goes, one line
+// says so, and the tool ends by that signal as if it had not caught it.
+TEST_F(VideoCaptureTest, InterruptedRun)
+{
+    for (const char* name : {"clip.y4m", "frames", "show.mp4"})
+        for (const char* signal : {"INT", "TERM"}) {
+            SCOPED_TRACE(std::string(name) + " " + signal);
+            // A long run (38001 frames); the signal goes once its temporary output exists.
+            const std::string script = "cd " + shellQuoted(dir) + " && { " + shellQuoted(TOOL) +
+                                       " video --fps 1000 -o " + name +
+                                       " & pid=$!; for i in $(seq 200); do ls -A | grep -q partial && break; "
+                                       "sleep 0.05; done; kill -" +
+                                       signal + " $pid; wait $pid; }";
+            const int status =
+                std::system(("bash -c " + shellQuoted(script) + " 2>" + shellQuoted(dir + ".err")).c_str());
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(128 + (std::string(signal) == "INT" ? SIGINT : SIGTERM), WEXITSTATUS(status));
+            const std::string errors = readFile(dir + ".err");
+            EXPECT_EQ("show-capture: interrupted; the unfinished output is removed\n", errors);
+            EXPECT_TRUE(namesIn().empty());
+        }
+}
+
+// A stream is never poured onto a terminal.
+TEST_F(VideoCaptureTest, StdoutATerminal)
+{
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const char* argv[] = {TOOL.c_str(), "video", "-o", "-", nullptr};
+        execv(TOOL.c_str(), const_cast<char* const*>(argv));
+        _exit(127);
+    }
+    std::string seen;
+    char buffer[4096];
+    for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;)
+        seen.append(buffer, static_cast<size_t>(got));
+    close(terminal);
+    int status = 0;
+    ASSERT_EQ(pid, waitpid(pid, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << seen;
+    EXPECT_EQ("show-capture: stdout is a terminal; redirect it to a file or a program to write the stream there\r\n",
+              seen);
 }
 
 // What the tool prints on stderr when stderr is a terminal: a progress line ending at the

@@ -1,7 +1,7 @@
 // video_command.cpp -- show-capture video: frames at a fixed rate, to PNGs or a video stream.
 #include "video_command.h"
 
-#include <csignal>  // Required for: signal(), SIGPIPE, SIGXFSZ
+#include <csignal>  // Required for: sigaction(), signal(), raise()
 #include <cstdio>   // Required for: fprintf()
 #include <unistd.h> // Required for: isatty()
 
@@ -54,6 +54,27 @@ CLI::App* addVideoCommand(CLI::App& app, VideoRequest* request)
     return video;
 }
 
+static volatile sig_atomic_t stopSignal; // SIGINT or SIGTERM once one has come, else 0
+
+static void noteStopSignal(int signal)
+{
+    stopSignal = signal;
+}
+
+// Write errors come back as EPIPE and EFBIG, reported like any other, not as signals. An
+// interruption is noted, so the loop can remove the unfinished output before ending.
+static void setUpSignals()
+{
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
+    struct sigaction action = {};
+    action.sa_handler = noteStopSignal;
+    action.sa_flags = SA_RESTART; // Writes and waits carry on; the loop looks between frames
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
 static int fail(int code, const std::string& message)
 {
     fprintf(stderr, "show-capture: %s\n", message.c_str());
@@ -74,9 +95,7 @@ int runVideoCommand(const VideoRequest& request)
     if (!initOffscreenGraphics(width, height))
         return EXIT_FAILED;
 
-    // Write errors come back as EPIPE and EFBIG, reported like any other, not as signals.
-    signal(SIGPIPE, SIG_IGN);
-    signal(SIGXFSZ, SIG_IGN);
+    setUpSignals();
     VideoOutput out;
     if (!openVideoOutput(&out, request.output, kind, width, height, request.fps, &error))
         return fail(EXIT_USAGE, error);
@@ -85,7 +104,7 @@ int runVideoCommand(const VideoRequest& request)
     const int64_t count = frameCount(request.from, request.to, request.fps);
     startFramePipeline(&out, width, height);
     bool written = true;
-    for (int64_t n = 0; n < count && written; n++) {
+    for (int64_t n = 0; n < count && written && !stopSignal; n++) {
         animate(frameTime(request.from, request.fps, n));
         composeDrawList();
         renderFrame();
@@ -96,6 +115,13 @@ int runVideoCommand(const VideoRequest& request)
     written = stopFramePipeline(&error) && written;
     if (progress)
         endProgress();
+    if (stopSignal) {
+        abandonVideoOutput(&out);
+        fail(EXIT_FAILED, "interrupted; the unfinished output is removed");
+        signal(stopSignal, SIG_DFL); // End the way the signal would have ended us
+        raise(stopSignal);
+        return EXIT_FAILED;
+    }
     if (!written || !finishVideoOutput(&out, &error)) {
         abandonVideoOutput(&out);
         return fail(EXIT_FAILED, error);

@@ -41,10 +41,10 @@ static std::string writeError(const VideoOutput* out, int code)
 static bool startFfmpeg(VideoOutput* out, std::string* error)
 {
     const EncoderPreset* preset = presetFor(out->container);
-    std::vector<const char*> args = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-f", "yuv4mpegpipe",
-                                     "-i", "pipe:0",
-                                     // 4:2:0 encoders want even sides; an odd one loses its last row or column.
-                                     "-vf", "crop=trunc(iw/2)*2:trunc(ih/2)*2", "-pix_fmt", "yuv420p"};
+    // 4:2:0 encoders want even sides; an odd one loses its last row or column.
+    std::vector<const char*> args = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-f",
+                                     "yuv4mpegpipe", "-i", "pipe:0", "-vf", "crop=trunc(iw/2)*2:trunc(ih/2)*2",
+                                     "-pix_fmt", "yuv420p"};
     for (const char* arg : preset->codecArguments)
         if (arg)
             args.push_back(arg);
