@@ -21,5 +21,6 @@ CLI::App* addVideoCommand(CLI::App& app, VideoRequest* request);
 
 // Draws the frames offscreen and writes them; the scene must be set up. Returns the exit
 // code: 0; 2 after one line on stderr when the request cannot start; 1 after one line
-// when drawing or writing fails on the way, with nothing left that looks complete.
+// when drawing or writing fails on the way, with nothing left that looks complete. On
+// SIGINT or SIGTERM removes the unfinished output and ends by that signal.
 int runVideoCommand(const VideoRequest& request);
