@@ -1,0 +1,6 @@
+// display_loss.h -- ends the program cleanly when its X display goes away.
+#pragma once
+
+// From now on, losing the connection to the X server prints one line on stderr and ends
+// the process with exit code 1, instead of the X library's own multi-line exit.
+void watchForDisplayLoss();
