@@ -5,4 +5,4 @@ cd "$(dirname "$0")"
 source scripts/setup.sh
 install_missing
 configure_and_build build
-exec build/bin/show-capture state 0
+exec build/bin/show
