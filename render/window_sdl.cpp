@@ -1,9 +1,8 @@
 // window_sdl.cpp -- the window backend over SDL2: the window, its events, presenting frames.
-#include <cerrno>   // Required for: EINTR
 #include <cstdio>   // Required for: fprintf()
 #include <cstdlib>  // Required for: getenv()
 #include <cstring>  // Required for: strcmp()
-#include <time.h>   // Required for: clock_gettime(), clock_nanosleep()
+#include <time.h>   // Required for: clock_gettime(), nanosleep()
 
 #include <SDL.h>
 
@@ -197,18 +196,19 @@ bool beginTarget(RenderTarget* target)
 }
 
 // Sleeps until the next display refresh is due; a frame that ran late starts a new beat
-// instead of hurrying to catch up.
+// instead of hurrying to catch up. The sleep is relative to our own monotonic reading, so
+// nothing that shifts absolute deadlines can turn it into a busy loop; a signal cuts it short.
 static void waitForNextRefresh()
 {
     const int64_t now = monotonicNs();
     win.nextDeadlineNs += win.frameNs;
     if (win.nextDeadlineNs < now)
         win.nextDeadlineNs = now;
-    timespec deadline;
-    deadline.tv_sec = static_cast<time_t>(win.nextDeadlineNs / 1000000000);
-    deadline.tv_nsec = static_cast<long>(win.nextDeadlineNs % 1000000000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-    }
+    const int64_t remaining = win.nextDeadlineNs - now;
+    timespec pause;
+    pause.tv_sec = static_cast<time_t>(remaining / 1000000000);
+    pause.tv_nsec = static_cast<long>(remaining % 1000000000);
+    nanosleep(&pause, nullptr);
 }
 
 void endTarget()

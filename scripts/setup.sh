@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xdotool x11-utils libxfixes-dev # end-to-end window tests in a real X server
   ffmpeg                             # reading and encoding captured video
   python3                            # test drivers that run the tools from outside
+  libfaketime                        # moving the wall clock under a running show
 )
 
 die() { echo "error: $*" >&2; exit 1; }
