@@ -28,7 +28,7 @@ display=:$(head -n 1 "$work/display")
 
 echo "+0" > "$work/offset"
 start=$(date +%s%3N)
-DISPLAY=$display LD_PRELOAD=$lib FAKETIME_TIMESTAMP_FILE="$work/offset" FAKETIME_NO_CACHE=1 \
+ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" DISPLAY=$display LD_PRELOAD=$lib FAKETIME_TIMESTAMP_FILE="$work/offset" FAKETIME_NO_CACHE=1 \
   FAKETIME_DONT_FAKE_MONOTONIC=1 "$show" 2>"$work/stderr" &
 show_pid=$!
 
