@@ -32,6 +32,6 @@ static void BM_renderFrame(benchmark::State& state)
         renderFrame();
     }
 }
-BENCHMARK(BM_renderFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_renderFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

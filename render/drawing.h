@@ -32,6 +32,16 @@ void initRings();
 // outline is not one of geometries.
 const cairo_path_t* outlineRing(const Outline* outline);
 
+// A frame is drawn as this many horizontal bands, shared out between two threads.
+constexpr int BAND_COUNT = 2;
+
+// Calls drawBand for every band 0 .. BAND_COUNT - 1, on the calling thread and a worker
+// at once, and returns when all are drawn.
+void drawInBands(void (*drawBand)(int band));
+
+// The largest distance of any point of path from its origin (0 for no path).
+double pathReach(const cairo_path_t* path);
+
 // Sets up the text format and lays out the three text lines once. Prints one line on
 // stderr and returns false when no font can be found at all.
 bool initText();
