@@ -1,7 +1,7 @@
-// alloc_counter.h -- counts heap allocations made through operator new and malloc's callers.
+// alloc_counter.h -- counts the process's heap allocations, in our code and in the libraries.
 #pragma once
 
 #include <cstdint>
 
-// Allocations through operator new since the program started.
+// Allocations (malloc, calloc, realloc, aligned forms; operator new uses them) so far.
 uint64_t allocationCount();
