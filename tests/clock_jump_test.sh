@@ -9,22 +9,9 @@ show=$1
 lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
 [ -n "$lib" ] || { echo "libfaketime is not installed"; exit 1; }
 
-work=$(mktemp -d)
-xvfb_pid=""
-show_pid=""
-cleanup() {
-  [ -n "$show_pid" ] && kill "$show_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/own_xvfb.sh"
 
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
-display=:$(head -n 1 "$work/display")
+start_xvfb
 
 echo "+0" > "$work/offset"
 start=$(date +%s%3N)

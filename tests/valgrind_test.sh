@@ -6,15 +6,7 @@
 set -u
 capture=$1
 show=$2
-work=$(mktemp -d)
-xvfb_pid=""
-show_pid=""
-cleanup() {
-  [ -n "$show_pid" ] && kill "$show_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/own_xvfb.sh"
 failed=0
 
 memcheck() { # log-name command...
@@ -60,12 +52,8 @@ if [ $((long - short)) -gt 4096 ] || [ -n "$(frame_leaks long.log)" ]; then
   echo "FAIL: a leak grows with the frames"; frame_leaks long.log; failed=1
 fi
 
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
-DISPLAY=:$(head -n 1 "$work/display") valgrind --tool=memcheck --error-exitcode=99 \
+start_xvfb
+DISPLAY=$display valgrind --tool=memcheck --error-exitcode=99 \
   --log-file="$work/show.log" "$show" &
 show_pid=$!
 sleep 10

@@ -27,12 +27,13 @@ def check(ok, what):
 
 
 class Xvfb:
-    """An X server of our own on the first free display number."""
+    """An X server of our own on the first free display number. It must not reset when its
+    last client leaves: a show started during the reset would be refused."""
 
     def __enter__(self):
         read_fd, write_fd = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as numbers:
@@ -191,7 +192,8 @@ def scenario_stops():
         for name, stop in ways:
             show = Show(x)
             if show.wait_window() is None:
-                check(False, f"window appears before {name}")
+                rc, err = show.wait_exit(0.1)
+                check(False, f"window appears before {name} (exit {rc}, stderr {err!r})")
                 show.kill()
                 continue
             time.sleep(0.5)
