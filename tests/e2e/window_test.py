@@ -7,8 +7,10 @@ pixels, close requests). Usage:
   window_test.py SCENARIO SHOW SHOW_CAPTURE X_PROBE
 Scenarios: window, stops, full, nodisplay, xdeath.
 """
+import ctypes
 import os
 import re
+import select
 import signal
 import subprocess
 import sys
@@ -18,6 +20,18 @@ import time
 SHOW = CAPTURE = PROBE = None
 SLOW = 3.0 if "sanitize" in os.environ.get("SHOW_BUILD_FLAGS", "") else 1.0  # Start-up under sanitizers
 failures = []
+shows = []  # Every show started, so that none outlives the test
+PR_SET_PDEATHSIG = 1
+
+
+def die_with_us():
+    """In a child before exec: be sent SIGTERM when this driver ends, even by SIGKILL, so
+    that no X server or show outlives a test that ctest killed on its timeout."""
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
+def stop_by_signal(number, frame):
+    raise SystemExit(f"stopped by signal {number}")
 
 
 def check(ok, what):
@@ -34,11 +48,14 @@ class Xvfb:
         read_fd, write_fd = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
+            pass_fds=(write_fd,), stderr=subprocess.DEVNULL, preexec_fn=die_with_us)
         os.close(write_fd)
+        # It writes the number once it accepts clients; a server that never does is stopped.
         with os.fdopen(read_fd) as numbers:
-            number = numbers.readline().strip()
+            ready = select.select([numbers], [], [], 10 * SLOW)[0]
+            number = numbers.readline().strip() if ready else ""
         if not number:
+            self.stop()
             raise RuntimeError("Xvfb did not start")
         self.env = dict(os.environ, DISPLAY=":" + number)
         self.env.pop("WAYLAND_DISPLAY", None)
@@ -64,8 +81,10 @@ class Show:
     def __init__(self, x, env=None):
         self.x = x
         self.started = time.monotonic()
-        self.proc = subprocess.Popen([SHOW], env=env or x.env, stderr=subprocess.PIPE, text=True)
+        self.proc = subprocess.Popen([SHOW], env=env or x.env, stderr=subprocess.PIPE, text=True,
+                                     preexec_fn=die_with_us)
         self.window = None
+        shows.append(self)
 
     def wait_window(self):
         """The show's window id once it has stayed the same for half a second."""
@@ -113,6 +132,11 @@ def read_ppm(path):
     return width, height, data[match.end():]
 
 
+def crop(pixels, width, left, top, w, h):
+    """The w x h rectangle at (left, top) of an RGB image width pixels wide."""
+    return b"".join(pixels[((top + y) * width + left) * 3:((top + y) * width + left + w) * 3] for y in range(h))
+
+
 def sample_difference(a, b, width, height):
     """Mean absolute difference over a grid of sample pixels, in levels."""
     total, count = 0, 0
@@ -124,30 +148,76 @@ def sample_difference(a, b, width, height):
     return total / count
 
 
-def frames_around(t_ms, work):
-    """The frames of t_ms - 400 .. t_ms + 400 every 10 ms, as raw RGB."""
+def region_means(pixels, width, height, columns=8, rows=6):
+    """The mean colour of each cell of a columns x rows grid, sampled every 4 pixels."""
+    means = []
+    for row in range(rows):
+        for column in range(columns):
+            sums, count = [0, 0, 0], 0
+            for y in range(row * height // rows, (row + 1) * height // rows, 4):
+                for x in range(column * width // columns, (column + 1) * width // columns, 4):
+                    i = (y * width + x) * 3
+                    sums[0] += pixels[i]
+                    sums[1] += pixels[i + 1]
+                    sums[2] += pixels[i + 2]
+                    count += 1
+            means.append([v / count for v in sums])
+    return means
+
+
+def worst_region(a, b, width, height):
+    """The largest difference of one cell's mean colour in one channel, in levels: a group
+    of shapes missing from, or added to, any part of the picture shows here."""
+    return max(abs(p - q) for ca, cb in zip(region_means(a, width, height), region_means(b, width, height))
+               for p, q in zip(ca, cb))
+
+
+def frames_around(t_ms, work, scale=1.0):
+    """The frames of t_ms - 400 .. t_ms + 400 every 10 ms at the given size, as raw RGB."""
     first = max(0, t_ms - 400)
-    folder = os.path.join(work, "frames")
+    folder = tempfile.mkdtemp(dir=work)
     subprocess.run([CAPTURE, "video", "-o", folder, "--fps", "100", "--from", str(first),
-                    "--to", str(t_ms + 400), "--quiet"], check=True, timeout=120)
+                    "--to", str(t_ms + 400), "--scale", str(scale), "--quiet"], check=True, timeout=300)
     names = sorted(os.listdir(folder))
     raw = subprocess.run(["ffmpeg", "-v", "error", "-i", os.path.join(folder, "frame-%05d.png"),
                           "-f", "rawvideo", "-pix_fmt", "rgb24", "-"], capture_output=True, check=True).stdout
-    size = 640 * 480 * 3
+    size = len(raw) // len(names)
     return [(first + 10 * n, raw[n * size:(n + 1) * size]) for n in range(len(names))]
+
+
+def check_shows_frame(pixels, width, height, estimate, work, scale=1.0, what="the window"):
+    """Checks that pixels (the scene's area, width x height) are the show's frame of an
+    instant near estimate ms; returns that instant."""
+    candidates = frames_around(estimate, work, scale)
+    mean, t, frame = min((sample_difference(pixels, f, width, height), t, f) for t, f in candidates)
+    region = worst_region(pixels, frame, width, height)
+    check(mean < 2.0 and region < 12.0,
+          f"{what} shows the frame of {t} ms (mean difference {mean:.2f} levels, worst region {region:.1f})")
+    print(f"     the show's clock was {estimate - t} ms behind the estimate from outside")
+    return t
+
+
+def grab(x, window, work):
+    path = os.path.join(work, "window.ppm")
+    check(x.run(PROBE, "grab", window, path).returncode == 0, "the window's pixels can be read")
+    return read_ppm(path)
+
+
+def cursor(x):
+    """(width, height, opaque pixels) of the cursor image shown now."""
+    return tuple(map(int, x.run(PROBE, "cursor").stdout.split()))
 
 
 def scenario_window():
     with Xvfb() as x, tempfile.TemporaryDirectory() as work:
         x.run("xdotool", "mousemove", "100", "100")
-        w, h, opaque = map(int, x.run(PROBE, "cursor").stdout.split())
+        w, h, opaque = cursor(x)
         check(opaque > 0, f"the probe sees the desktop's cursor before the show ({w}x{h}, {opaque} opaque)")
 
         show = Show(x)
         window = show.wait_window()
         check(window is not None, "the show's window appears")
         if window is None:
-            show.kill()
             return
         info = x.run("xwininfo", "-id", window).stdout
         geometry = {k: int(v) for k, v in re.findall(r"(Absolute upper-left [XY]|Width|Height):\s+(-?\d+)", info)}
@@ -155,30 +225,47 @@ def scenario_window():
               f"the window is at the top-left: {geometry}")
         check(geometry.get("Width") == 640 and geometry.get("Height") == 480, "the drawing area is 640 x 480")
         check("(has no name)" in info, "the window has no title")
+        hints = x.run("xprop", "-id", window, "WM_NORMAL_HINTS").stdout
+        check("maximum size" not in hints, f"a window manager may resize the window: {hints.split(':', 1)[-1].strip()!r}")
 
         x.run("xdotool", "mousemove", "200", "200")
         time.sleep(0.3)
-        w, h, opaque = map(int, x.run(PROBE, "cursor").stdout.split())
+        w, h, opaque = cursor(x)
         check(opaque == 0, f"the cursor is hidden over the window ({w}x{h}, {opaque} opaque pixels)")
+        x.run("xdotool", "mousemove", "1000", "800")
+        time.sleep(0.3)
+        w, h, opaque = cursor(x)
+        check(opaque > 0, f"beside the window the desktop's cursor shows ({w}x{h}, {opaque} opaque pixels)")
+        x.run("xdotool", "mousemove", "200", "200")
 
         # Mid-show, the window shows a frame of the show: the best match among the frames
         # of the instants around our estimate of the show's clock must be close.
         time.sleep(max(0.0, 8.5 - (time.monotonic() - show.started)))
         estimate = int((time.monotonic() - show.started) * 1000)
-        grab = os.path.join(work, "window.ppm")
-        check(x.run(PROBE, "grab", window, grab).returncode == 0, "the window's pixels can be read")
-        gw, gh, pixels = read_ppm(grab)
-        best = min((sample_difference(pixels, frame, gw, gh), t) for t, frame in frames_around(estimate, work))
-        check(best[0] < 2.0, f"the window shows the frame of {best[1]} ms (mean difference {best[0]:.2f} levels)")
-        print(f"     the show's clock was {estimate - best[1]} ms behind the estimate from outside")
+        gw, gh, pixels = grab(x, window, work)
+        lag = estimate - check_shows_frame(pixels, gw, gh, estimate, work)
+        w, h, opaque = cursor(x)
+        check(opaque == 0, f"the cursor is still hidden over the window mid-show ({w}x{h}, {opaque} opaque)")
+
+        # Resized, the scene is drawn at the new size: scaled by 1.25 to 800 x 600 and
+        # centred, with black bars of 80 pixels at the sides.
+        x.run("xdotool", "windowsize", window, "960", "600")
+        time.sleep(0.5)
+        estimate = int((time.monotonic() - show.started) * 1000) - lag
+        gw, gh, pixels = grab(x, window, work)
+        check((gw, gh) == (960, 600), f"the window takes the new size ({gw} x {gh})")
+        if (gw, gh) == (960, 600):
+            bars = crop(pixels, gw, 0, 0, 80, 600) + crop(pixels, gw, 880, 0, 80, 600)
+            check(max(bars) == 0, f"the bars beside the scene are black (brightest level {max(bars)})")
+            check_shows_frame(crop(pixels, gw, 80, 0, 800, 600), 800, 600, estimate, work, 1.25,
+                              "the resized window")
 
         x.run("xdotool", "keydown", "Escape")
         held = time.monotonic()
         rc, err = show.wait_exit(1.0 * SLOW)
         x.run("xdotool", "keyup", "Escape")
-        check(rc == 0, f"held Escape ends the show with exit 0 within a second (exit {rc}, "
-                       f"{time.monotonic() - held:.2f} s)")
-        show.kill()
+        check(rc == 0 and err == "", f"held Escape ends the show with exit 0 within a second (exit {rc}, "
+                                     f"{time.monotonic() - held:.2f} s, stderr {err!r})")
 
 
 def scenario_stops():
@@ -256,7 +343,13 @@ def scenario_xdeath():
 def main():
     global SHOW, CAPTURE, PROBE
     scenario, SHOW, CAPTURE, PROBE = sys.argv[1], *map(os.path.abspath, sys.argv[2:5])
-    globals()["scenario_" + scenario]()
+    signal.signal(signal.SIGTERM, stop_by_signal)
+    signal.signal(signal.SIGHUP, stop_by_signal)
+    try:
+        globals()["scenario_" + scenario]()
+    finally:
+        for show in shows:
+            show.kill()
     print(f"{len(failures)} failed" if failures else "PASS")
     return 1 if failures else 0
 
