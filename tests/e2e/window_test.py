@@ -352,7 +352,9 @@ def scenario_nodisplay():
 
 def scenario_xdeath():
     # The X server stops cleanly, is killed outright, or drops the show's connection (as
-    # xkill does): each time the show's requests fail with the connection gone.
+    # xkill does): each time the show's requests fail with the connection gone. The killed
+    # server leaves its lock file behind; the next case's server takes that number over and
+    # removes it when it stops, so the killed one is not last.
     ends = [("the X server is stopped", lambda x, window: x.stop()),
             ("the X server is killed", lambda x, window: (x.proc.kill(), x.proc.wait())),
             ("the X server drops the show's connection", lambda x, window: x.run("xdotool", "windowkill", window))]
