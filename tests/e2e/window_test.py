@@ -357,7 +357,8 @@ def scenario_xdeath():
     # removes it when it stops, so the killed one is not last.
     ends = [("the X server is stopped", lambda x, window: x.stop()),
             ("the X server is killed", lambda x, window: (x.proc.kill(), x.proc.wait())),
-            ("the X server drops the show's connection", lambda x, window: x.run("xdotool", "windowkill", window))]
+            ("the X server drops the show's connection", lambda x, window: x.run("xdotool", "windowkill", window)),
+            ("another program destroys the window", lambda x, window: x.run("xdotool", "windowclose", window))]
     for name, end in ends:
         with Xvfb() as x:
             show = Show(x)
