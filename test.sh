@@ -8,7 +8,7 @@ source scripts/setup.sh
 install_missing
 
 SANITIZE="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="$SANITIZE"
+configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="$SANITIZE" -DSHOW_BENCHMARKS=OFF
 configure_and_build build
 
 # Leaks inside the system's libraries (X, fontconfig, Pango's caches) are theirs, not ours.

@@ -1,7 +1,7 @@
-// alloc_counter.h -- counts heap allocations made through operator new and malloc's callers.
+// alloc_counter.h -- counts heap allocations: malloc and its relatives, whoever calls them.
 #pragma once
 
 #include <cstdint>
 
-// Allocations through operator new since the program started.
+// Allocations (malloc, calloc, realloc, aligned allocations, operator new) since the program started.
 uint64_t allocationCount();

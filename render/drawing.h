@@ -2,9 +2,10 @@
 // Internal to the core; backends and the scene never include it.
 #pragma once
 
-#include <cairo.h> // Required for: cairo_t, cairo_path_t
+#include <cairo.h> // Required for: cairo_path_t, cairo_matrix_t
 
-#include "scene.h" // Required for: Outline, geometries
+#include "raster.h" // Required for: RasterBand
+#include "scene.h"  // Required for: Outline, geometries
 
 constexpr double OUTLINE_WIDTH = 4.0; // Outline units: scaled with each shape
 constexpr double MITER_LIMIT = 10.0;  // Longest mitre, in half widths, before a corner is bevelled
@@ -25,10 +26,11 @@ void initPaths();
 const cairo_path_t* outlinePath(const Outline* outline);
 
 // Builds, per outline slot, the ring a 4-unit stroke with mitred corners (limit 10)
-// covers: the outline moved out and in by half the width, as two closed contours.
+// covers: the outline moved out and in by half the width, as two closed contours that
+// run opposite ways, so the hole has winding 0.
 void initRings();
 
-// The ring built for an outline slot, to be filled with the even-odd rule; nullptr when
+// The ring built for an outline slot, to be filled with the non-zero rule; nullptr when
 // outline is not one of geometries.
 const cairo_path_t* outlineRing(const Outline* outline);
 
@@ -36,10 +38,10 @@ const cairo_path_t* outlineRing(const Outline* outline);
 // stderr and returns false when no font can be found at all.
 bool initText();
 
-// Draws the three text lines into the 640 x 480 scene rectangle at cr's current
-// transform, each with its palette brush; a line whose brush is fully transparent is skipped.
-void drawTextLines(cairo_t* cr);
+// Draws the three text lines into the band, the 640 x 480 scene mapped by mapping, each
+// with its palette brush; a line whose brush is fully transparent is skipped.
+void drawTextLines(RasterBand* band, const cairo_matrix_t& mapping);
 
-// Sets cr's source to the brush's colour with alpha color.a * opacity; false when that
-// alpha is 0 and drawing with it would change nothing.
-bool setBrushSource(cairo_t* cr, const Brush* brush);
+// Fills path mapped by m into the band with the brush's colour at alpha color.a * opacity;
+// nothing when that alpha is 0.
+void fillWithBrush(RasterBand* band, const cairo_path_t* path, const cairo_matrix_t& m, const Brush* brush);
