@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-static const int SPIN_ROUNDS = 4000; // Checks before sleeping: some tens of microseconds
+static const int SPIN_ROUNDS = 1000; // Checks before sleeping: some microseconds
 
 // What the workers share with the caller. frame and pending change under lock (pending
 // may drop without it), so a side that sleeps on changed never misses its wake-up.
