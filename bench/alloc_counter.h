@@ -1,7 +1,7 @@
-// alloc_counter.h -- counts the process's heap allocations, in our code and in the libraries.
+// alloc_counter.h -- counts heap allocations: malloc and its relatives, whoever calls them.
 #pragma once
 
 #include <cstdint>
 
-// Allocations (malloc, calloc, realloc, aligned forms; operator new uses them) so far.
+// Allocations (malloc, calloc, realloc, aligned allocations, operator new) since the program started.
 uint64_t allocationCount();

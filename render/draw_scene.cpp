@@ -1,107 +1,75 @@
 // draw_scene.cpp -- the drawing core's entry points: set-up, and one frame into a target.
-#include <cmath>  // Required for: std::floor(), std::isfinite(), std::sqrt()
+// A frame is drawn as horizontal bands of rows, each complete in itself (background,
+// shapes, text, overlay), so that the bands can be drawn at the same time.
+#include <cmath>  // Required for: std::floor(), std::lround(), std::isfinite()
 #include <cstdio> // Required for: fprintf()
 
+#include "band_workers.h"
 #include "drawing.h"
 #include "render_target.h"
 
 static const double SCENE_WIDTH = 640.0;  // Scene units
 static const double SCENE_HEIGHT = 480.0;
-static const double BACKGROUND_GREEN = 0.25; // Opaque (0, 0.25, 0)
+static const uint32_t BLACK = 0x000000;      // The bars beside the scene
+static const uint32_t BACKGROUND = 0x004000; // Opaque (0, 0.25, 0)
 
-// One horizontal band of the target: a cairo surface and context over its rows.
-struct Band {
-    cairo_surface_t* surface;
-    cairo_t* cr;
-    int top;    // First row, in target pixels
-    int height; // Rows; 0 for a band with nothing to draw
-};
-
-// The bands wrapped around the current target's pixels, kept from frame to frame while
-// the target stays the same, and this frame's scene mapping.
+// The target being drawn and where the scene lies in it, in pixels.
 struct Canvas {
-    Band bands[BAND_COUNT];
-    unsigned char* pixels;
-    int width;
-    int height;
-    int stride;
-    cairo_matrix_t mapping; // Scene units to target pixels
-    double pixelScale;      // Target pixels per scene unit
+    RenderTarget target;
+    cairo_matrix_t mapping; // Scene units to pixels
+    int sceneLeft;          // Columns sceneLeft..sceneRight-1 hold the scene
+    int sceneRight;
+    int sceneTop;           // Rows sceneTop..sceneBottom-1 hold the scene
+    int sceneBottom;
 };
 
 static Canvas canvas;
+static RasterBand bands[BAND_COUNT];
 
-// How far each outline slot's fill and ring reach from the shape's origin, outline units.
-static double slotReach[GEOMETRY_SLOTS];
+// The scene's rectangle as a path, for the overlay.
+static cairo_path_data_t sceneRectData[] = {
+    {{CAIRO_PATH_MOVE_TO, 2}}, {{}}, {{CAIRO_PATH_LINE_TO, 2}}, {{}},
+    {{CAIRO_PATH_LINE_TO, 2}}, {{}}, {{CAIRO_PATH_LINE_TO, 2}}, {{}}, {{CAIRO_PATH_CLOSE_PATH, 1}},
+};
+static const cairo_path_t sceneRect = {CAIRO_STATUS_SUCCESS, sceneRectData,
+                                       static_cast<int>(sizeof sceneRectData / sizeof sceneRectData[0])};
+
+static void initSceneRect()
+{
+    const double corners[4][2] = {{0.0, 0.0}, {SCENE_WIDTH, 0.0}, {SCENE_WIDTH, SCENE_HEIGHT}, {0.0, SCENE_HEIGHT}};
+    for (int i = 0; i < 4; i++) {
+        sceneRectData[2 * i + 1].point.x = corners[i][0];
+        sceneRectData[2 * i + 1].point.y = corners[i][1];
+    }
+}
 
 bool initDrawing()
 {
     initPaths();
     initRings();
-    for (GeometrySlot slot = 0; slot < GEOMETRY_SLOTS; slot++) {
-        const double fill = pathReach(outlinePath(&geometries[slot]));
-        const double ring = pathReach(outlineRing(&geometries[slot]));
-        slotReach[slot] = fill > ring ? fill : ring;
-    }
+    initSceneRect();
     return initText();
 }
 
-static void releaseCanvas()
+// A brush at alpha color.a * opacity as a premultiplied 0xAARRGGBB colour, made the way
+// cairo makes a solid source: each channel times alpha in 16 bits, then cut to 8.
+static uint32_t premultipliedColour(const Brush* brush)
 {
-    for (Band& band : canvas.bands) {
-        if (band.cr)
-            cairo_destroy(band.cr);
-        if (band.surface)
-            cairo_surface_destroy(band.surface);
-    }
-    canvas = Canvas();
+    const auto clamp = [](double v) { return v < 0.0 ? 0.0 : v > 1.0 ? 1.0 : v; };
+    const double alpha = clamp(static_cast<double>(brush->color.a) * brush->opacity);
+    const auto channel = [alpha, clamp](double v) {
+        return static_cast<uint32_t>(clamp(v) * alpha * 65535.0 + 0.5) >> 8;
+    };
+    return channel(1.0) << 24 | channel(brush->color.r) << 16 | channel(brush->color.g) << 8 |
+           channel(brush->color.b);
 }
 
-// Returns false when cairo cannot draw into the target (for instance a row length that
-// is not a whole number of pixels); says so once on stderr.
-static bool prepareCanvas(const RenderTarget& target)
-{
-    if (canvas.pixels != nullptr && canvas.pixels == target.pixels && canvas.width == target.width &&
-        canvas.height == target.height && canvas.stride == target.stride)
-        return true;
-    releaseCanvas();
-    if (!target.pixels || target.width <= 0 || target.height <= 0)
-        return false;
-    canvas.pixels = target.pixels;
-    canvas.width = target.width;
-    canvas.height = target.height;
-    canvas.stride = target.stride;
-    for (int i = 0; i < BAND_COUNT; i++) {
-        Band& band = canvas.bands[i];
-        band.top = target.height * i / BAND_COUNT;
-        band.height = target.height * (i + 1) / BAND_COUNT - band.top;
-        if (band.height == 0)
-            continue;
-        band.surface = cairo_image_surface_create_for_data(target.pixels + static_cast<size_t>(band.top) * target.stride,
-                                                           CAIRO_FORMAT_RGB24, target.width, band.height,
-                                                           target.stride);
-        band.cr = cairo_create(band.surface);
-        if (cairo_status(band.cr) != CAIRO_STATUS_SUCCESS) {
-            static bool reported = false;
-            if (!reported)
-                fprintf(stderr, "render: cannot draw into a %d x %d target with %d bytes a row: %s\n",
-                        target.width, target.height, target.stride,
-                        cairo_status_to_string(cairo_status(band.cr)));
-            reported = true;
-            releaseCanvas();
-            return false;
-        }
-    }
-    return true;
-}
-
-bool setBrushSource(cairo_t* cr, const Brush* brush)
+void fillWithBrush(RasterBand* band, const cairo_path_t* path, const cairo_matrix_t& m, const Brush* brush)
 {
     const double alpha = static_cast<double>(brush->color.a) * brush->opacity;
     if (!(alpha > 0.0))
-        return false;
-    cairo_set_source_rgba(cr, brush->color.r, brush->color.g, brush->color.b, alpha);
-    return true;
+        return;
+    fillPath(band, path, m, premultipliedColour(brush));
 }
 
 // Scene units to pixels: the largest uniform scale that fits, centred on whole pixels.
@@ -116,30 +84,61 @@ static cairo_matrix_t sceneMapping(int width, int height)
     return m;
 }
 
-// A matrix cairo cannot invert would put the context into a lasting error state; such a
-// shape has no area and draws nothing anyway.
+// Returns false for a target that cannot be drawn into (no pixels, or rows that are not a
+// whole number of pixels long, or too short); says so once on stderr.
+static bool prepareCanvas(const RenderTarget& target)
+{
+    if (!target.pixels || target.width <= 0 || target.height <= 0)
+        return false;
+    if (target.stride % 4 != 0 || target.stride / 4 < target.width) {
+        static bool reported = false;
+        if (!reported)
+            fprintf(stderr, "render: cannot draw into a %d x %d target with %d bytes a row\n", target.width,
+                    target.height, target.stride);
+        reported = true;
+        return false;
+    }
+    const bool sameSize = canvas.target.width == target.width && canvas.target.height == target.height;
+    canvas.target = target;
+    if (sameSize && bands[0].cells)
+        return true;
+
+    const cairo_matrix_t m = sceneMapping(target.width, target.height);
+    canvas.mapping = m;
+    canvas.sceneLeft = static_cast<int>(m.x0);
+    canvas.sceneTop = static_cast<int>(m.y0);
+    canvas.sceneRight = static_cast<int>(std::lround(m.x0 + SCENE_WIDTH * m.xx));
+    canvas.sceneBottom = static_cast<int>(std::lround(m.y0 + SCENE_HEIGHT * m.yy));
+    // The scene's rows are shared out evenly; the bars above and below go with the
+    // band next to them.
+    const int sceneRows = canvas.sceneBottom - canvas.sceneTop;
+    for (int i = 0; i < BAND_COUNT; i++) {
+        RasterBand& band = bands[i];
+        band.top = i == 0 ? 0 : canvas.sceneTop + sceneRows * i / BAND_COUNT;
+        band.bottom = i == BAND_COUNT - 1 ? target.height : canvas.sceneTop + sceneRows * (i + 1) / BAND_COUNT;
+        band.left = canvas.sceneLeft;
+        band.right = canvas.sceneRight;
+        if (!reserveBand(&band, band.bottom - band.top, band.right - band.left)) {
+            fprintf(stderr, "render: out of memory for drawing a %d x %d target\n", target.width, target.height);
+            for (RasterBand& b : bands)
+                releaseBand(&b);
+            canvas.target = RenderTarget();
+            return false;
+        }
+    }
+    return true;
+}
+
+// A matrix that cannot be inverted gives a shape with no area, which draws nothing.
 static bool isDrawable(const cairo_matrix_t& m)
 {
     const double det = m.xx * m.yy - m.xy * m.yx;
     return std::isfinite(det) && det != 0.0 && std::isfinite(m.x0) && std::isfinite(m.y0);
 }
 
-// Whether any pixel of the item can land inside the rows top .. top + height: its
-// outline and ring lie within slotReach * |scale| of the item's origin.
-static bool reachesRows(const DrawItem& item, const cairo_matrix_t& mapping, double top, double height)
-{
-    const Matrix3x2& m = item.transform;
-    const double scale = std::sqrt(static_cast<double>(m.m11) * m.m11 + static_cast<double>(m.m12) * m.m12);
-    const GeometrySlot slot = outlineSlot(item.geometry);
-    const double reach = (slot < 0 ? 0.0 : slotReach[slot]) * scale * mapping.xx + 1.0; // + anti-aliasing
-    const double x = mapping.xx * m.dx + mapping.x0;
-    const double y = mapping.yy * m.dy + mapping.y0;
-    return y + reach >= top && y - reach <= top + height && x + reach >= 0.0 && x - reach <= canvas.width;
-}
-
-// The outline is drawn by filling its prepared ring: the pixels of a 4-unit mitred
-// stroke, without cairo working the stroke out again for every shape of every frame.
-static void drawItem(cairo_t* cr, const cairo_matrix_t& mapping, const DrawItem& item)
+// The fill, then the outline drawn by filling its prepared ring: the pixels of a 4-unit
+// mitred stroke, without working the stroke out again for every shape of every frame.
+static void drawItem(RasterBand* band, const DrawItem& item)
 {
     const cairo_path_t* path = outlinePath(item.geometry);
     const cairo_path_t* ring = outlineRing(item.geometry);
@@ -150,73 +149,46 @@ static void drawItem(cairo_t* cr, const cairo_matrix_t& mapping, const DrawItem&
                       item.transform.m22, item.transform.dx, item.transform.dy);
     if (!isDrawable(transform))
         return;
-
     // Item transform first, then the scene mapping: the ring's width is in outline units.
-    cairo_set_matrix(cr, &mapping);
-    cairo_transform(cr, &transform);
-    if (setBrushSource(cr, item.fill)) {
-        cairo_new_path(cr);
-        cairo_append_path(cr, path);
-        cairo_fill(cr);
-    }
-    if (setBrushSource(cr, item.outline)) {
-        cairo_new_path(cr);
-        cairo_append_path(cr, ring);
-        cairo_fill(cr);
-    }
+    cairo_matrix_t m;
+    cairo_matrix_multiply(&m, &transform, &canvas.mapping);
+    fillWithBrush(band, path, m, item.fill);
+    fillWithBrush(band, ring, m, item.outline);
 }
 
-// Draws the whole frame's content that falls into one band. Every band draws the same
-// things the same way, shifted by whole rows, so the seams cannot be seen.
+// Everything in the band's rows: bars, background, shapes, text, overlay. The band's own
+// left..right and top..bottom are narrowed to the scene while the scene is drawn.
 static void drawBand(int index)
 {
-    const Band& band = canvas.bands[index];
-    if (band.cr == nullptr)
+    RasterBand band = bands[index];
+    band.pixels = canvas.target.pixels;
+    band.stride = canvas.target.stride;
+    const int width = canvas.target.width;
+    const int sceneTop = band.top > canvas.sceneTop ? band.top : canvas.sceneTop;
+    const int sceneBottom = band.bottom < canvas.sceneBottom ? band.bottom : canvas.sceneBottom;
+
+    fillRows(band, band.top, sceneTop, 0, width, BLACK);
+    fillRows(band, sceneBottom > sceneTop ? sceneBottom : sceneTop, band.bottom, 0, width, BLACK);
+    if (sceneBottom <= sceneTop)
         return;
-    cairo_t* cr = band.cr;
-    cairo_save(cr);
+    fillRows(band, sceneTop, sceneBottom, 0, canvas.sceneLeft, BLACK);
+    fillRows(band, sceneTop, sceneBottom, canvas.sceneRight, width, BLACK);
+    fillRows(band, sceneTop, sceneBottom, canvas.sceneLeft, canvas.sceneRight, BACKGROUND);
 
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_rgb(cr, 0.0, 0.0, 0.0);
-    cairo_paint(cr);
-
-    cairo_matrix_t mapping = canvas.mapping;
-    mapping.y0 -= band.top;
-    cairo_set_matrix(cr, &mapping);
-    cairo_rectangle(cr, 0.0, 0.0, SCENE_WIDTH, SCENE_HEIGHT);
-    cairo_clip(cr);
-    cairo_set_source_rgb(cr, 0.0, BACKGROUND_GREEN, 0.0);
-    cairo_paint(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
-    for (const DrawItem& item : drawItems) {
-        if (!reachesRows(item, canvas.mapping, band.top, band.height))
-            continue;
-        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD); // Outlines and rings alike
-        drawItem(cr, mapping, item);
-    }
-
-    cairo_set_matrix(cr, &mapping);
-    drawTextLines(cr);
-
-    if (setBrushSource(cr, &brushes[BLACK_OVERLAY])) {
-        cairo_new_path(cr);
-        cairo_rectangle(cr, 0.0, 0.0, SCENE_WIDTH, SCENE_HEIGHT);
-        cairo_fill(cr);
-    }
-
-    cairo_restore(cr);
-    cairo_surface_flush(band.surface);
+    // The cells keep rows from the band's own top; the scene part starts further down.
+    band.cells += static_cast<size_t>(sceneTop - band.top) * band.cellsPerRow;
+    band.touched += static_cast<size_t>(sceneTop - band.top) * band.wordsPerRow;
+    band.top = sceneTop;
+    band.bottom = sceneBottom;
+    for (const DrawItem& item : drawItems)
+        drawItem(&band, item);
+    drawTextLines(&band, canvas.mapping);
+    fillWithBrush(&band, &sceneRect, canvas.mapping, &brushes[BLACK_OVERLAY]);
 }
 
 void drawScene(const RenderTarget& target)
 {
     if (!prepareCanvas(target))
         return;
-    for (const Band& band : canvas.bands)
-        if (band.surface)
-            cairo_surface_mark_dirty(band.surface); // The backend may have touched the pixels
-    canvas.mapping = sceneMapping(target.width, target.height);
-    drawInBands(drawBand);
+    drawBands(drawBand);
 }

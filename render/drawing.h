@@ -2,9 +2,10 @@
 // Internal to the core; backends and the scene never include it.
 #pragma once
 
-#include <cairo.h> // Required for: cairo_t, cairo_path_t
+#include <cairo.h> // Required for: cairo_path_t, cairo_matrix_t
 
-#include "scene.h" // Required for: Outline, geometries
+#include "raster.h" // Required for: RasterBand
+#include "scene.h"  // Required for: Outline, geometries
 
 constexpr double OUTLINE_WIDTH = 4.0; // Outline units: scaled with each shape
 constexpr double MITER_LIMIT = 10.0;  // Longest mitre, in half widths, before a corner is bevelled
@@ -25,31 +26,22 @@ void initPaths();
 const cairo_path_t* outlinePath(const Outline* outline);
 
 // Builds, per outline slot, the ring a 4-unit stroke with mitred corners (limit 10)
-// covers: the outline moved out and in by half the width, as two closed contours.
+// covers: the outline moved out and in by half the width, as two closed contours that
+// run opposite ways, so the hole has winding 0.
 void initRings();
 
-// The ring built for an outline slot, to be filled with the even-odd rule; nullptr when
+// The ring built for an outline slot, to be filled with the non-zero rule; nullptr when
 // outline is not one of geometries.
 const cairo_path_t* outlineRing(const Outline* outline);
-
-// A frame is drawn as this many horizontal bands, shared out between two threads.
-constexpr int BAND_COUNT = 2;
-
-// Calls drawBand for every band 0 .. BAND_COUNT - 1, on the calling thread and a worker
-// at once, and returns when all are drawn.
-void drawInBands(void (*drawBand)(int band));
-
-// The largest distance of any point of path from its origin (0 for no path).
-double pathReach(const cairo_path_t* path);
 
 // Sets up the text format and lays out the three text lines once. Prints one line on
 // stderr and returns false when no font can be found at all.
 bool initText();
 
-// Draws the three text lines into the 640 x 480 scene rectangle at cr's current
-// transform, each with its palette brush; a line whose brush is fully transparent is skipped.
-void drawTextLines(cairo_t* cr);
+// Draws the three text lines into the band, the 640 x 480 scene mapped by mapping, each
+// with its palette brush; a line whose brush is fully transparent is skipped.
+void drawTextLines(RasterBand* band, const cairo_matrix_t& mapping);
 
-// Sets cr's source to the brush's colour with alpha color.a * opacity; false when that
-// alpha is 0 and drawing with it would change nothing.
-bool setBrushSource(cairo_t* cr, const Brush* brush);
+// Fills path mapped by m into the band with the brush's colour at alpha color.a * opacity;
+// nothing when that alpha is 0.
+void fillWithBrush(RasterBand* band, const cairo_path_t* path, const cairo_matrix_t& m, const Brush* brush);

@@ -75,6 +75,17 @@ static int addContour(cairo_path_data_t* data, int n, const Outline& outline, do
     return n + 1;
 }
 
+// Turns the contour starting at data[from] (points, then a close) the other way round.
+static void reverseContour(cairo_path_data_t* data, int from, int end)
+{
+    const int points = (end - 1 - from) / 2; // Header and point per vertex, then the close
+    for (int i = 0, j = points - 1; i < j; i++, j--) {
+        const cairo_path_data_t p = data[from + 2 * i + 1];
+        data[from + 2 * i + 1] = data[from + 2 * j + 1];
+        data[from + 2 * j + 1] = p;
+    }
+}
+
 void initRings()
 {
     for (GeometrySlot slot = 0; slot < GEOMETRY_SLOTS; slot++) {
@@ -83,7 +94,9 @@ void initRings()
         int n = 0;
         if (outline.count >= 2 && outline.count <= MAX_OUTLINE_POINTS) {
             n = addContour(data, n, outline, 1.0);
+            const int inner = n;
             n = addContour(data, n, outline, -1.0);
+            reverseContour(data, inner, n);
         }
         rings[slot].status = CAIRO_STATUS_SUCCESS;
         rings[slot].data = data;
