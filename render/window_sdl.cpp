@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include "display_loss.h"
+#include "held_stderr.h"
 #include "render.h"
 #include "render_target.h"
 #include "scene.h"
@@ -51,24 +52,69 @@ static bool driverIsBlind(const char* driver)
     return strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0;
 }
 
-static bool driverWasAskedFor(const char* driver)
+// The user's own choice of video driver, or null when there is none.
+static const char* driverAskedFor()
 {
     const char* wanted = getenv("SDL_VIDEODRIVER");
-    return wanted != nullptr && strstr(wanted, driver) != nullptr;
+    return wanted != nullptr && *wanted != '\0' ? wanted : nullptr;
 }
 
 // Without a choice of the user's, tries only the display servers the environment names,
 // so that SDL neither falls back to a blind driver nor reports on servers never asked for.
+// Set over SDL's own reading of the environment, where an empty SDL_VIDEODRIVER would
+// mean "try every driver".
 static bool chooseVideoDriver()
 {
-    if (getenv("SDL_VIDEODRIVER") != nullptr)
+    if (driverAskedFor() != nullptr)
         return true;
     const bool x11 = getenv("DISPLAY") != nullptr && *getenv("DISPLAY") != '\0';
     const bool wayland = getenv("WAYLAND_DISPLAY") != nullptr && *getenv("WAYLAND_DISPLAY") != '\0';
     if (!x11 && !wayland)
         return false;
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 && wayland ? "x11,wayland" : x11 ? "x11" : "wayland");
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, x11 && wayland ? "x11,wayland" : x11 ? "x11" : "wayland",
+                            SDL_HINT_OVERRIDE);
     return true;
+}
+
+// Names the display the show tried to open, as the user set it, for the one-line error.
+static void describeDisplay(char* text, size_t size)
+{
+    const char* driver = driverAskedFor();
+    const char* x11 = getenv("DISPLAY");
+    const char* wayland = getenv("WAYLAND_DISPLAY");
+    if (driver != nullptr)
+        snprintf(text, size, "SDL_VIDEODRIVER=%s", driver);
+    else if (x11 != nullptr && *x11 != '\0' && wayland != nullptr && *wayland != '\0')
+        snprintf(text, size, "DISPLAY=%s, WAYLAND_DISPLAY=%s", x11, wayland);
+    else if (x11 != nullptr && *x11 != '\0')
+        snprintf(text, size, "DISPLAY=%s", x11);
+    else
+        snprintf(text, size, "WAYLAND_DISPLAY=%s", wayland != nullptr ? wayland : "");
+}
+
+// Starts SDL's video on the chosen driver and refuses a blind one the user did not ask
+// for. The X and Wayland libraries print a refusing server's reason on stderr themselves,
+// over several lines; it is kept back, and on failure becomes part of our one line. When
+// the display opens, whatever they said is shown as it was.
+static bool openDisplay()
+{
+    const bool held = holdStderr();
+    const bool started = SDL_Init(SDL_INIT_VIDEO) == 0;
+    const char* driver = started ? SDL_GetCurrentVideoDriver() : nullptr;
+    const char* wanted = driverAskedFor();
+    const bool seen = driver != nullptr &&
+                      (!driverIsBlind(driver) || (wanted != nullptr && strstr(wanted, driver) != nullptr));
+    char said[512];
+    releaseStderr(held && seen, said, sizeof said);
+    if (!started) {
+        char display[256];
+        describeDisplay(display, sizeof display);
+        const char* reason = said[0] != '\0' ? said : SDL_GetError();
+        fprintf(stderr, "show: cannot open the display (%s): %s\n", display, reason);
+    } else if (!seen) {
+        fprintf(stderr, "show: no display to show the window on (set DISPLAY or WAYLAND_DISPLAY)\n");
+    }
+    return seen;
 }
 
 static int refreshRate()
@@ -90,16 +136,9 @@ bool initGraphics()
         fprintf(stderr, "show: no display to show the window on (set DISPLAY or WAYLAND_DISPLAY)\n");
         return false;
     }
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        fprintf(stderr, "show: cannot open the display: %s\n", SDL_GetError());
+    if (!openDisplay())
         return false;
-    }
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver == nullptr || (driverIsBlind(driver) && !driverWasAskedFor(driver))) {
-        fprintf(stderr, "show: no display to show the window on (set DISPLAY or WAYLAND_DISPLAY)\n");
-        return false;
-    }
-    if (strcmp(driver, "x11") == 0)
+    if (strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
         watchForDisplayLoss();
 
     win.window = SDL_CreateWindow("", 0, 0, SCENE_WIDTH, SCENE_HEIGHT,
