@@ -10,6 +10,7 @@ PACKAGES=(
   libcli11-dev                       # argument parsing of the capture tool
   libgtest-dev libbenchmark-dev      # tests and benchmarks
   xvfb xdotool x11-utils libxfixes-dev # end-to-end window tests in a real X server
+  openbox                            # a window manager to grant fullscreen and maximise
   ffmpeg                             # reading and encoding captured video
   python3                            # test drivers that run the tools from outside
   libfaketime                        # moving the wall clock under a running show

@@ -5,12 +5,14 @@ Each scenario starts its own Xvfb on a free display (stopped by its PID whatever
 runs the real show and checks it with xdotool, xwininfo and x_probe (cursor image, window
 pixels, close requests). Usage:
   window_test.py SCENARIO SHOW SHOW_CAPTURE X_PROBE
-Scenarios: window, stops, full, nodisplay, xdeath.
+Scenarios: window, stops, full, nodisplay, xdeath, wm.
 """
 import ctypes
 import os
+import math
 import re
 import select
+import shutil
 import signal
 import struct
 import subprocess
@@ -45,13 +47,14 @@ class Xvfb:
     """An X server of our own on the first free display number. It must not reset when its
     last client leaves: a show started during the reset would be refused."""
 
-    def __init__(self, *options):
+    def __init__(self, *options, screen="1280x1024x24"):
         self.options = list(options)
+        self.screen = screen
 
     def __enter__(self):
         read_fd, write_fd = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen, "-nolisten", "tcp", "-noreset",
              *self.options],
             pass_fds=(write_fd,), stderr=subprocess.DEVNULL, preexec_fn=die_with_us)
         os.close(write_fd)
@@ -410,6 +413,103 @@ def scenario_xdeath():
                            f"{time.monotonic() - gone:.2f} s after)")
             check(len(err.splitlines()) == 1, f"and says so in one line: {err!r}")
             show.kill()
+
+
+def window_geometry(x, window):
+    """(left, top, width, height) of the window on the screen."""
+    info = x.run("xwininfo", "-id", window).stdout
+    values = dict(re.findall(r"(Absolute upper-left [XY]|Width|Height):\s+(-?\d+)", info))
+    keys = ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")
+    return tuple(int(values[k]) for k in keys) if all(k in values for k in keys) else None
+
+
+def wait_until(condition, seconds=3.0):
+    """Polls condition until it holds or the time is up; returns its last value."""
+    deadline = time.monotonic() + seconds * SLOW
+    while True:
+        value = condition()
+        if value or time.monotonic() > deadline:
+            return value
+        time.sleep(0.1)
+
+
+def check_letterboxed(x, show, window, work, compare_at_scale=None):
+    """The window's pixels: the scene at the largest uniform scale that fits, centred,
+    black bars beside it. With compare_at_scale, the scene is also compared with the frames
+    of show-capture drawn at that scale."""
+    width, height, pixels = grab(x, window, work)
+    scale = min(width / 640, height / 480)
+    left, top = (width - 640 * scale) // 2, (height - 480 * scale) // 2
+    right, bottom = math.ceil(left + 640 * scale), math.ceil(top + 480 * scale)
+    bars = (crop(pixels, width, 0, 0, int(left), height) + crop(pixels, width, right, 0, width - right, height)
+            + crop(pixels, width, 0, 0, width, int(top)) + crop(pixels, width, 0, bottom, width, height - bottom))
+    check(max(bars, default=0) == 0, f"at {width} x {height} the scene is drawn at {scale:.3f}, centred, "
+                                     f"with black bars beside it (brightest bar level {max(bars, default=0)})")
+    # Mid-show the dark green background shows at every edge of the scene.
+    inner = [pixels[((int(top) + 1) * width + int(left) + 1) * 3 + 1],
+             pixels[((bottom - 2) * width + right - 2) * 3 + 1]]
+    check(min(inner) > 0, f"the scene reaches the corners of its area (green levels {inner})")
+    if compare_at_scale:
+        area = crop(pixels, width, int(left), int(top), right - int(left), bottom - int(top))
+        estimate = int((time.monotonic() - show.started) * 1000)
+        check_shows_frame(area, right - int(left), bottom - int(top), estimate, work, compare_at_scale,
+                          f"the window at {width} x {height}")
+
+
+def scenario_wm():
+    # A window manager that follows the desktop's conventions (EWMH), as desktops do: the
+    # fullscreen and maximised states are its to grant. 1024 x 600 makes fullscreen scale
+    # the scene by 1.25 to 800 x 600, with bars of 112 pixels at the sides.
+    if shutil.which("openbox") is None:
+        check(False, "openbox is installed (scripts/setup.sh installs it)")
+        return
+    with Xvfb(screen="1024x600x24") as x, tempfile.TemporaryDirectory() as work:
+        home = dict(x.env, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"))
+        wm = subprocess.Popen(["openbox", "--sm-disable"], env=home, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, preexec_fn=die_with_us)
+        try:
+            managed = wait_until(lambda: "window id" in x.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 10)
+            check(managed, "the window manager runs")
+            show = Show(x)
+            window = show.wait_window()
+            check(window is not None, "the show's window appears under the window manager")
+            if window is None:
+                return
+            x.run("xdotool", "mousemove", "300", "300")
+            windowed = window_geometry(x, window)
+            check(windowed is not None and windowed[2:] == (640, 480), f"the drawing area is 640 x 480 ({windowed})")
+            # Compared from 8 s on, when the hexagons and pentagons show where the frame is.
+            time.sleep(max(0.0, 8.0 - (time.monotonic() - show.started)))
+
+            for number, key in enumerate(("F11", "alt+Return")):
+                x.run("xdotool", "key", key)
+                full = wait_until(lambda: "FULLSCREEN" in x.run("xprop", "-id", window, "_NET_WM_STATE").stdout
+                                  and window_geometry(x, window) == (0, 0, 1024, 600))
+                check(full, f"{key} makes the window fill the screen ({window_geometry(x, window)})")
+                time.sleep(0.3)
+                w, h, opaque = cursor(x)
+                check(opaque == 0, f"the cursor is hidden over the fullscreen window ({w}x{h}, {opaque} opaque)")
+                if full:
+                    check_letterboxed(x, show, window, work, 1.25 if number == 0 else None)
+                x.run("xdotool", "key", key)
+                back = wait_until(lambda: "FULLSCREEN" not in x.run("xprop", "-id", window, "_NET_WM_STATE").stdout
+                                  and window_geometry(x, window) == windowed)
+                check(back, f"{key} again gives the window back its place and size ({window_geometry(x, window)})")
+
+            x.run(PROBE, "maximize", window)
+            grown = wait_until(lambda: "MAXIMIZED_VERT" in x.run("xprop", "-id", window, "_NET_WM_STATE").stdout
+                               and window_geometry(x, window)[3] > 480)
+            check(grown, f"the window can be maximised ({window_geometry(x, window)})")
+            if grown:
+                time.sleep(0.3)
+                check_letterboxed(x, show, window, work)
+
+            x.run("xdotool", "key", "Escape")
+            rc, err = show.wait_exit(1.0 * SLOW)
+            check(rc == 0 and err == "", f"Escape then ends the show with exit 0 (exit {rc}, stderr {err!r})")
+        finally:
+            wm.terminate()
+            wm.wait(5)
 
 
 def main():

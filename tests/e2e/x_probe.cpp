@@ -2,6 +2,7 @@
 //   x_probe cursor          prints "WIDTH HEIGHT OPAQUE" for the cursor image now shown
 //   x_probe grab WINDOW F   writes the window's pixels to F as a binary PPM
 //   x_probe close WINDOW    asks the window to close, as a window manager's close button does
+//   x_probe maximize WINDOW asks the window manager to maximise the window, as its button does
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -70,6 +71,24 @@ static int askToClose(Display* display, Window window)
     return 0;
 }
 
+// The request a taskbar or title bar sends: add both maximised states, from a user's action.
+static int askToMaximize(Display* display, Window window)
+{
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1; // _NET_WM_STATE_ADD
+    event.xclient.data.l[1] = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+    event.xclient.data.l[2] = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+    event.xclient.data.l[3] = 2; // Source: a user's action
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+    XSync(display, False);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     Display* display = XOpenDisplay(nullptr);
@@ -83,6 +102,9 @@ int main(int argc, char** argv)
         return grabWindow(display, static_cast<Window>(strtoul(argv[2], nullptr, 0)), argv[3]);
     if (argc == 3 && strcmp(argv[1], "close") == 0)
         return askToClose(display, static_cast<Window>(strtoul(argv[2], nullptr, 0)));
-    fprintf(stderr, "usage: x_probe cursor | x_probe grab WINDOW FILE.ppm | x_probe close WINDOW\n");
+    if (argc == 3 && strcmp(argv[1], "maximize") == 0)
+        return askToMaximize(display, static_cast<Window>(strtoul(argv[2], nullptr, 0)));
+    fprintf(stderr, "usage: x_probe cursor | x_probe grab WINDOW FILE.ppm | x_probe close WINDOW"
+                    " | x_probe maximize WINDOW\n");
     return 2;
 }
