@@ -437,6 +437,7 @@ def check_letterboxed(x, show, window, work, compare_at_scale=None):
     """The window's pixels: the scene at the largest uniform scale that fits, centred,
     black bars beside it. With compare_at_scale, the scene is also compared with the frames
     of show-capture drawn at that scale."""
+    estimate = int((time.monotonic() - show.started) * 1000)  # Before the grab, which may be slow
     width, height, pixels = grab(x, window, work)
     scale = min(width / 640, height / 480)
     left, top = (width - 640 * scale) // 2, (height - 480 * scale) // 2
@@ -451,7 +452,6 @@ def check_letterboxed(x, show, window, work, compare_at_scale=None):
     check(min(inner) > 0, f"the scene reaches the corners of its area (green levels {inner})")
     if compare_at_scale:
         area = crop(pixels, width, int(left), int(top), right - int(left), bottom - int(top))
-        estimate = int((time.monotonic() - show.started) * 1000)
         check_shows_frame(area, right - int(left), bottom - int(top), estimate, work, compare_at_scale,
                           f"the window at {width} x {height}")
 
