@@ -8,8 +8,8 @@ pixels, close requests). Usage:
 Scenarios: window, stops, full, nodisplay, xdeath, wm.
 """
 import ctypes
-import os
 import math
+import os
 import re
 import select
 import shutil
