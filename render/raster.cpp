@@ -13,6 +13,7 @@
 #endif
 
 static const int WORD_BITS = 64;
+static const int GROUP = 4; // Cells swept together: four pixels blended at once
 
 // The rows and cells one polygon touched, band-relative.
 struct Touched {
@@ -24,7 +25,9 @@ struct Touched {
 
 bool reserveBand(RasterBand* band, int rows, int columns)
 {
-    const int cellsPerRow = columns + 2; // An edge at the right end still adds to two cells
+    // An edge at the right end still adds to two cells past the last column; rows are a
+    // whole number of groups, so that a group is always read whole.
+    const int cellsPerRow = (columns + 2 + GROUP - 1) / GROUP * GROUP;
     const int wordsPerRow = (cellsPerRow + WORD_BITS - 1) / WORD_BITS;
     band->cellsPerRow = cellsPerRow;
     band->wordsPerRow = wordsPerRow;
@@ -264,7 +267,62 @@ static void addEdge(RasterBand* band, Touched* t, float x0, float y0, float x1, 
     accumulateLine(band, t, x0, y0, x1, y1);
 }
 
-// Blends the polygon whose edges were added, row by row, and leaves the cells zero.
+// The pixel at i, whose coverage the running sum gives after its own cell.
+static inline void blendCell(uint32_t* row, int i, float sum, uint32_t colour)
+{
+    const uint32_t s = colourAt(sum, colour);
+    if (s)
+        row[i] = over(row[i], s);
+}
+
+#ifdef __SSE2__
+// Four pixels from group's first cell, each at the coverage its running sum gives; the
+// cells are left zero and the sum after the last is returned. Rounds each pixel exactly as
+// colourAt() and over() do.
+static inline float blendGroup(uint32_t* pixels, float* cells, float sum, uint32_t colour)
+{
+    // Running sums: each cell plus all before it in the group, plus what came before.
+    __m128 x = _mm_loadu_ps(cells);
+    _mm_storeu_ps(cells, _mm_setzero_ps());
+    x = _mm_add_ps(x, _mm_castsi128_ps(_mm_slli_si128(_mm_castps_si128(x), 4)));
+    x = _mm_add_ps(x, _mm_castsi128_ps(_mm_slli_si128(_mm_castps_si128(x), 8)));
+    x = _mm_add_ps(x, _mm_set1_ps(sum));
+    const float after = _mm_cvtss_f32(_mm_shuffle_ps(x, x, 0xFF));
+
+    // Coverage as 0..255, each pixel's value spread over its four 16-bit channel lanes.
+    const __m128 magnitude = _mm_min_ps(_mm_andnot_ps(_mm_set1_ps(-0.0f), x), _mm_set1_ps(1.0f));
+    const __m128i c = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(magnitude, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+    const __m128i c16 = _mm_packs_epi32(c, c);
+    const __m128i pairs = _mm_unpacklo_epi16(c16, c16);
+    const __m128i coverageLo = _mm_unpacklo_epi32(pairs, pairs);
+    const __m128i coverageHi = _mm_unpackhi_epi32(pairs, pairs);
+
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi16(0x80);
+    const __m128i full = _mm_set1_epi16(255);
+    // x * a / 255 in each 16-bit lane, rounded like mulPair().
+    const auto scale = [half](__m128i v, __m128i a) {
+        v = _mm_add_epi16(_mm_mullo_epi16(v, a), half);
+        return _mm_srli_epi16(_mm_add_epi16(v, _mm_srli_epi16(v, 8)), 8);
+    };
+    const __m128i source = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(colour)), zero);
+    const __m128i sourceLo = scale(source, coverageLo);
+    const __m128i sourceHi = scale(source, coverageHi);
+    const __m128i inverseLo = _mm_sub_epi16(full, _mm_shufflehi_epi16(_mm_shufflelo_epi16(sourceLo, 0xFF), 0xFF));
+    const __m128i inverseHi = _mm_sub_epi16(full, _mm_shufflehi_epi16(_mm_shufflelo_epi16(sourceHi, 0xFF), 0xFF));
+
+    __m128i* p = reinterpret_cast<__m128i*>(pixels);
+    const __m128i d = _mm_or_si128(_mm_loadu_si128(p), _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+    const __m128i lo = _mm_add_epi16(scale(_mm_unpacklo_epi8(d, zero), inverseLo), sourceLo);
+    const __m128i hi = _mm_add_epi16(scale(_mm_unpackhi_epi8(d, zero), inverseHi), sourceHi);
+    _mm_storeu_si128(p, _mm_packus_epi16(lo, hi));
+    return after;
+}
+#endif
+
+// Blends the polygon whose edges were added, row by row, and leaves the cells zero. Cells
+// are taken a group at a time wherever an edge touched one of them; between groups the
+// coverage is constant and a run is blended with one colour.
 static void sweep(RasterBand* band, const Touched& t, uint32_t colour)
 {
     const int width = band->right - band->left;
@@ -282,17 +340,25 @@ static void sweep(RasterBand* band, const Touched& t, uint32_t colour)
                 continue;
             bits[w] = 0;
             do {
-                const int i = w * WORD_BITS + __builtin_ctzll(word);
-                word &= word - 1;
-                blendRun(row, from, i < width ? i : width, colourAt(sum, colour));
-                sum += cell[i];
-                cell[i] = 0.0f;
-                if (i < width) {
-                    const uint32_t s = colourAt(sum, colour);
-                    if (s)
-                        row[i] = over(row[i], s);
+                const int bit = __builtin_ctzll(word) & ~(GROUP - 1);
+                word &= ~(uint64_t((1u << GROUP) - 1) << bit);
+                const int g = w * WORD_BITS + bit;
+                if (from < g)
+                    blendRun(row, from, g < width ? g : width, colourAt(sum, colour));
+#ifdef __SSE2__
+                if (g + GROUP <= width) {
+                    sum = blendGroup(row + g, cell + g, sum, colour);
+                    from = g + GROUP;
+                    continue;
                 }
-                from = i + 1;
+#endif
+                for (int i = g; i < g + GROUP; i++) {
+                    sum += cell[i];
+                    cell[i] = 0.0f;
+                    if (i < width)
+                        blendCell(row, i, sum, colour);
+                }
+                from = g + GROUP;
             } while (word);
         }
         // A polygon cut off at the right edge stays covered up to it.
