@@ -7,7 +7,8 @@
 
 static const int MAX_SIDE = 1 << 16; // Pixels; keeps a row's byte count well inside int
 
-static RenderTarget offscreen;
+static RenderTarget offscreen;   // The backend's own buffer
+static RenderTarget current;     // Where frames go: offscreen, or the caller's pixels
 
 bool initOffscreenGraphics(int width, int height)
 {
@@ -17,6 +18,7 @@ bool initOffscreenGraphics(int width, int height)
     }
     std::free(offscreen.pixels);
     offscreen = RenderTarget();
+    current = RenderTarget();
     const int stride = width * 4; // 32-bit pixels, rows packed
     unsigned char* pixels = static_cast<unsigned char*>(std::calloc(static_cast<size_t>(stride), height));
     if (!pixels) {
@@ -27,6 +29,7 @@ bool initOffscreenGraphics(int width, int height)
     offscreen.width = width;
     offscreen.height = height;
     offscreen.stride = stride;
+    current = offscreen;
 
     initPalette();
     initGeometries();
@@ -35,13 +38,20 @@ bool initOffscreenGraphics(int width, int height)
 
 const RenderTarget& offscreenTarget()
 {
-    return offscreen;
+    return current;
+}
+
+void drawOffscreenInto(unsigned char* pixels)
+{
+    current = offscreen;
+    if (pixels && offscreen.pixels)
+        current.pixels = pixels;
 }
 
 bool beginTarget(RenderTarget* target)
 {
-    *target = offscreen;
-    return offscreen.pixels != nullptr;
+    *target = current;
+    return current.pixels != nullptr;
 }
 
 void endTarget()

@@ -106,17 +106,26 @@ int runVideoCommand(const VideoRequest& request)
 
     const bool progress = !request.quiet && isatty(STDERR_FILENO);
     const int64_t count = frameCount(request.from, request.to, request.fps);
-    startFramePipeline(&out, width, height);
+    if (!startFramePipeline(&out, offscreenTarget(), &error)) {
+        abandonVideoOutput(&out);
+        return fail(EXIT_FAILED, error);
+    }
     bool written = true;
-    for (int64_t n = 0; n < count && written && !stopSignal; n++) {
+    for (int64_t n = 0; n < count && !stopSignal; n++) {
+        RenderTarget slot;
+        written = nextFrameTarget(&slot, &error);
+        if (!written)
+            break;
+        drawOffscreenInto(slot.pixels);
         animate(frameTime(request.from, request.fps, n));
         composeDrawList();
         renderFrame();
-        written = pushFrame(offscreenTarget(), &error);
-        if (written && progress)
+        pushFrame();
+        if (progress)
             showProgress(n + 1, count);
     }
     written = stopFramePipeline(&error) && written;
+    drawOffscreenInto(nullptr);
     if (progress)
         endProgress();
     if (stopSignal) {
