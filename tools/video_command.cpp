@@ -9,7 +9,6 @@
 #include "frame_pipeline.h"
 #include "frame_schedule.h"
 #include "frame_size.h"
-#include "band_workers.h"
 #include "offscreen.h"
 #include "progress_bar.h"
 #include "render.h"
@@ -95,9 +94,6 @@ int runVideoCommand(const VideoRequest& request)
     const int height = static_cast<int>(heightAt(request.scale));
     if (!initOffscreenGraphics(width, height))
         return EXIT_FAILED;
-    // The frame writer keeps the second core busy; drawing on both as well only makes the
-    // three threads wait for each other.
-    setBandThreads(false);
 
     setUpSignals();
     VideoOutput out;
