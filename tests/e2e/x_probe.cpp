@@ -57,13 +57,20 @@ static int grabWindow(Display* display, Window window, const char* path)
     return fclose(out) == 0 ? 0 : 1;
 }
 
-static int askToClose(Display* display, Window window)
+// A client message of the named type about window, its data left for the caller.
+static XEvent clientMessage(Display* display, Window window, const char* type)
 {
     XEvent event = {};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(display, type, False);
     event.xclient.format = 32;
+    return event;
+}
+
+static int askToClose(Display* display, Window window)
+{
+    XEvent event = clientMessage(display, window, "WM_PROTOCOLS");
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
@@ -74,11 +81,7 @@ static int askToClose(Display* display, Window window)
 // The request a taskbar or title bar sends: add both maximised states, from a user's action.
 static int askToMaximize(Display* display, Window window)
 {
-    XEvent event = {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
-    event.xclient.format = 32;
+    XEvent event = clientMessage(display, window, "_NET_WM_STATE");
     event.xclient.data.l[0] = 1; // _NET_WM_STATE_ADD
     event.xclient.data.l[1] = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False));
     event.xclient.data.l[2] = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
