@@ -429,27 +429,43 @@ TEST_F(VideoCaptureTest, InterruptedRun)
         }
 }
 
+// What the tool prints on a terminal standing for both stdout and stderr, and how it ended.
+struct TerminalRun {
+    int status;
+    std::string seen; // The terminal turns \n into \r\n
+};
+
+static TerminalRun runOnTerminal(const std::vector<std::string>& args)
+{
+    TerminalRun run = {-1, std::string()};
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0)
+        return run;
+    if (pid == 0) {
+        std::vector<const char*> argv = {TOOL.c_str()};
+        for (const std::string& arg : args)
+            argv.push_back(arg.c_str());
+        argv.push_back(nullptr);
+        execv(TOOL.c_str(), const_cast<char* const*>(argv.data()));
+        _exit(127);
+    }
+    char buffer[4096];
+    for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;)
+        run.seen.append(buffer, static_cast<size_t>(got));
+    close(terminal);
+    if (waitpid(pid, &run.status, 0) != pid)
+        run.status = -1;
+    return run;
+}
+
 // A stream is never poured onto a terminal.
 TEST_F(VideoCaptureTest, StdoutATerminal)
 {
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        const char* argv[] = {TOOL.c_str(), "video", "-o", "-", nullptr};
-        execv(TOOL.c_str(), const_cast<char* const*>(argv));
-        _exit(127);
-    }
-    std::string seen;
-    char buffer[4096];
-    for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;)
-        seen.append(buffer, static_cast<size_t>(got));
-    close(terminal);
-    int status = 0;
-    ASSERT_EQ(pid, waitpid(pid, &status, 0));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << seen;
+    const TerminalRun run = runOnTerminal({"video", "-o", "-"});
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 2) << run.seen;
     EXPECT_EQ("show-capture: stdout is a terminal; redirect it to a file or a program to write the stream there\r\n",
-              seen);
+              run.seen);
 }
 
 // What the tool prints on stderr when stderr is a terminal: a progress line ending at the
@@ -458,30 +474,18 @@ TEST_F(VideoCaptureTest, ProgressBarOnATerminal)
 {
     for (bool quiet : {false, true}) {
         SCOPED_TRACE(quiet ? "--quiet" : "progress");
-        int terminal = -1;
-        const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            const std::string out = path("p.y4m");
-            const char* argv[] = {
-                TOOL.c_str(), "video", "--from", "0", "--to", "500", "-o", out.c_str(), quiet ? "--quiet" : nullptr,
-                nullptr};
-            execv(TOOL.c_str(), const_cast<char* const*>(argv));
-            _exit(127);
-        }
-        std::string seen;
-        char buffer[4096];
-        for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;)
-            seen.append(buffer, static_cast<size_t>(got));
-        close(terminal);
-        int status = 0;
-        ASSERT_EQ(pid, waitpid(pid, &status, 0));
+        std::vector<std::string> args = {"video", "--from", "0", "--to", "500", "-o", path("p.y4m")};
+        if (quiet)
+            args.push_back("--quiet");
+        const TerminalRun run = runOnTerminal(args);
+        const std::string& seen = run.seen;
+        const int status = run.status;
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
         if (quiet) {
             EXPECT_EQ("", seen);
         } else {
             EXPECT_NE(std::string::npos, seen.find("\r[")) << seen;
-            const std::string end = "] 100%  31/31 frames\r\n"; // The terminal turns \n into \r\n
+            const std::string end = "] 100%  31/31 frames\r\n";
             ASSERT_GE(seen.size(), end.size());
             EXPECT_EQ(end, seen.substr(seen.size() - end.size())) << seen;
         }
