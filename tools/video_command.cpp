@@ -120,8 +120,8 @@ int runVideoCommand(const VideoRequest& request)
         if (progress)
             showProgress(n + 1, count);
     }
+    drawOffscreenInto(nullptr); // Before the pipeline frees its buffer
     written = stopFramePipeline(&error) && written;
-    drawOffscreenInto(nullptr);
     if (progress)
         endProgress();
     if (stopSignal) {
