@@ -1,7 +1,7 @@
 // draw_scene.cpp -- the drawing core's entry points: set-up, and one frame into a target.
 // A frame is drawn as horizontal bands of rows, each complete in itself (background,
 // shapes, text, overlay), so that the bands can be drawn at the same time.
-#include <cmath>  // Required for: std::floor(), std::lround(), std::isfinite()
+#include <cmath>  // Required for: std::floor(), std::ceil(), std::round(), std::lround(), std::fabs(), std::isfinite()
 #include <cstdio> // Required for: fprintf()
 
 #include "band_workers.h"
@@ -21,6 +21,8 @@ struct Canvas {
     int sceneRight;
     int sceneTop;           // Rows sceneTop..sceneBottom-1 hold the scene
     int sceneBottom;
+    uint32_t rightCoverage;  // How much of its last column the scene covers, 0..255
+    uint32_t bottomCoverage; // How much of its last row the scene covers, 0..255
 };
 
 static Canvas canvas;
@@ -84,6 +86,21 @@ static cairo_matrix_t sceneMapping(int width, int height)
     return m;
 }
 
+// The column or row where the scene ends, edge being its far side in pixels, and how much
+// of that last one it covers. Scales worked out from a whole number of pixels may miss it
+// by a rounding error; that counts as whole.
+static void sceneEnd(double edge, int* end, uint32_t* coverage)
+{
+    const double nearest = std::round(edge);
+    if (std::fabs(edge - nearest) < 1.0 / 1024.0) {
+        *end = static_cast<int>(nearest);
+        *coverage = 255;
+        return;
+    }
+    *end = static_cast<int>(std::ceil(edge));
+    *coverage = static_cast<uint32_t>(std::lround((edge - std::floor(edge)) * 255.0));
+}
+
 // Returns false for a target that cannot be drawn into (no pixels, or rows that are not a
 // whole number of pixels long, or too short); says so once on stderr.
 static bool prepareCanvas(const RenderTarget& target)
@@ -107,8 +124,8 @@ static bool prepareCanvas(const RenderTarget& target)
     canvas.mapping = m;
     canvas.sceneLeft = static_cast<int>(m.x0);
     canvas.sceneTop = static_cast<int>(m.y0);
-    canvas.sceneRight = static_cast<int>(std::lround(m.x0 + SCENE_WIDTH * m.xx));
-    canvas.sceneBottom = static_cast<int>(std::lround(m.y0 + SCENE_HEIGHT * m.yy));
+    sceneEnd(m.x0 + SCENE_WIDTH * m.xx, &canvas.sceneRight, &canvas.rightCoverage);
+    sceneEnd(m.y0 + SCENE_HEIGHT * m.yy, &canvas.sceneBottom, &canvas.bottomCoverage);
     // The scene's rows are shared out evenly; the bars above and below go with the
     // band next to them.
     const int sceneRows = canvas.sceneBottom - canvas.sceneTop;
@@ -184,6 +201,13 @@ static void drawBand(int index)
         drawItem(&band, item);
     drawTextLines(&band, canvas.mapping);
     fillWithBrush(&band, &sceneRect, canvas.mapping, &brushes[BLACK_OVERLAY]);
+
+    // Where the scene ends part way into a column or a row, that pixel shows it only in part,
+    // the rest being the black bar beside it.
+    if (canvas.rightCoverage < 255)
+        fadeRows(band, band.top, band.bottom, canvas.sceneRight - 1, canvas.sceneRight, canvas.rightCoverage);
+    if (canvas.bottomCoverage < 255 && band.bottom == canvas.sceneBottom)
+        fadeRows(band, band.bottom - 1, band.bottom, canvas.sceneLeft, canvas.sceneRight, canvas.bottomCoverage);
 }
 
 void drawScene(const RenderTarget& target)

@@ -123,6 +123,15 @@ static inline void blendRun(uint32_t* row, int from, int to, uint32_t s)
         row[x] = over(row[x], s);
 }
 
+void fadeRows(const RasterBand& band, int top, int bottom, int x0, int x1, uint32_t coverage)
+{
+    for (int y = top; y < bottom; y++) {
+        uint32_t* row = rowPixels(band, y);
+        for (int x = x0; x < x1; x++)
+            row[x] = 0xFF000000u | (scaleColour(row[x], coverage) & 0xFFFFFFu);
+    }
+}
+
 // The colour at the coverage a running sum gives (either sign, for either winding).
 static inline uint32_t colourAt(float sum, uint32_t colour)
 {

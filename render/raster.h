@@ -34,6 +34,10 @@ void releaseBand(RasterBand* band);
 // Fills rows [top, bottom) of the band's target, columns [x0, x1), with colour, opaque.
 void fillRows(const RasterBand& band, int top, int bottom, int x0, int x1, uint32_t colour);
 
+// Scales rows [top, bottom), columns [x0, x1) of the band's target toward black, each
+// channel times coverage / 255: what is left of pixels a picture only partly covers.
+void fadeRows(const RasterBand& band, int top, int bottom, int x0, int x1, uint32_t coverage);
+
 // Fills path (move-to, line-to and close-path; a curve counts as a line to its end) mapped
 // by m with colour (premultiplied 0xAARRGGBB), non-zero winding, inside the band's rows and
 // columns. Nothing happens for a path whose mapped extent misses the band or is not finite.
